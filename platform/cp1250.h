@@ -1,0 +1,20 @@
+// Windows-1250 (Central European ANSI) text at the file boundary. Inside the
+// program every text is a QString; files hold cp1250 bytes with CR LF.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace platform {
+
+QString DecodeCp1250(const QByteArray& bytes);
+
+// Characters cp1250 cannot hold become "?", as the system's conversion does.
+QByteArray EncodeCp1250(const QString& text);
+
+// The Unicode code point of one cp1250 byte. Bytes the code page leaves
+// undefined map to the C1 control of the same value, so every byte survives
+// a decode/encode round trip.
+char16_t Cp1250ToUnicode(unsigned char byte);
+
+}  // namespace platform

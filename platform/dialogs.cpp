@@ -1,0 +1,82 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+QMessageBox::Icon IconOf(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::Information:
+            return QMessageBox::Information;
+        case BoxKind::Warning:
+            return QMessageBox::Warning;
+        case BoxKind::Error:
+            return QMessageBox::Critical;
+        case BoxKind::Confirmation:
+            return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QWidget* Owner() {
+    return QApplication::activeWindow();
+}
+
+class QtDialogs final : public Dialogs {
+  public:
+    void ShowMessage(const QString& text) override {
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
+                        DisplayText(text), QMessageBox::Ok, Owner());
+        box.exec();
+    }
+    void ShowError(const QString& text) override {
+        ShowBox(BoxKind::Error, QApplication::applicationDisplayName(), text);
+    }
+    void ShowBox(BoxKind kind, const QString& caption, const QString& text) override {
+        QMessageBox box(IconOf(kind), caption, DisplayText(text), QMessageBox::Ok, Owner());
+        box.exec();
+    }
+    bool ConfirmOkCancel(BoxKind kind, const QString& text) override {
+        QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), DisplayText(text),
+                        QMessageBox::Ok | QMessageBox::Cancel, Owner());
+        box.setDefaultButton(QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Ok;
+    }
+    QString GetSaveFileName(const QString& caption, const QString& dir,
+                            const QString& filter) override {
+        return QFileDialog::getSaveFileName(Owner(), caption, dir, filter);
+    }
+    QString GetOpenFileName(const QString& caption, const QString& dir,
+                            const QString& filter) override {
+        return QFileDialog::getOpenFileName(Owner(), caption, dir, filter);
+    }
+};
+
+Dialogs*& Installed() {
+    static Dialogs* installed = nullptr;
+    return installed;
+}
+
+}  // namespace
+
+Dialogs& CurrentDialogs() {
+    static QtDialogs real;
+    return Installed() ? *Installed() : real;
+}
+
+void SetDialogs(Dialogs* dialogs) {
+    Installed() = dialogs;
+}
+
+QString DisplayText(const QString& stored) {
+    QString t = stored;
+    t.replace(QLatin1String("\n\r"), QLatin1String("\n"));
+    t.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return t;
+}
+
+}  // namespace platform

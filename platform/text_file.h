@@ -1,0 +1,29 @@
+// Text files as the programs keep them: cp1250 bytes, CR LF line ends.
+// Whole-file rewrites go through a temporary file in the same directory that
+// is flushed to disk and renamed over the target, so a crash, a full disk or
+// a power cut leaves either the old or the new contents, never a torn file.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// Splits text at CR LF, LF or a lone CR; a final line end adds no line.
+QStringList SplitLines(const QString& text);
+// Joins lines with CR LF after every line.
+QString JoinLinesCrLf(const QStringList& lines);
+
+// Writes the bytes atomically; on failure returns false and the system's
+// reason in *error, and the old file is untouched.
+bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error);
+
+// Reads a whole cp1250 text file into lines. Throws IoError when the file
+// exists but cannot be read; a missing file throws too.
+QStringList ReadTextLines(const QString& fileName);
+
+// Appends one line and its CR LF, flushed before returning. Throws IoError.
+void AppendTextLine(const QString& fileName, const QString& line);
+
+}  // namespace platform

@@ -1,0 +1,41 @@
+// Dialogs that never open: every request is recorded, confirmations and
+// file dialogs are answered from queues the test fills (Cancel and an empty
+// name when the queue is empty). Installed for the life of the object.
+#pragma once
+
+#include "platform/dialogs.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+namespace testing_support {
+
+struct DialogRecord {
+    QString kind;  // "message", "error", "box", "confirm", "save", "open"
+    QString caption;
+    QString text;
+};
+
+class RecordingDialogs final : public platform::Dialogs {
+  public:
+    RecordingDialogs();
+    ~RecordingDialogs() override;
+
+    void ShowMessage(const QString& text) override;
+    void ShowError(const QString& text) override;
+    void ShowBox(platform::BoxKind kind, const QString& caption, const QString& text) override;
+    bool ConfirmOkCancel(platform::BoxKind kind, const QString& text) override;
+    QString GetSaveFileName(const QString& caption, const QString& dir,
+                            const QString& filter) override;
+    QString GetOpenFileName(const QString& caption, const QString& dir,
+                            const QString& filter) override;
+
+    QList<DialogRecord> records;
+    QQueue<bool> confirmAnswers;
+    QQueue<QString> fileAnswers;
+
+    QStringList Texts(const QString& kind) const;
+};
+
+}  // namespace testing_support
