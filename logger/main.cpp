@@ -1,0 +1,6 @@
+#include "platform/application.h"
+
+int main(int argc, char** argv) {
+    platform::Application app(argc, argv);
+    return 0;
+}
