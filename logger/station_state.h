@@ -41,8 +41,8 @@ struct OperatorData {
 // Settings that live in controls of the main window's data panel; the
 // values here are the controls' design values.
 struct PanelSettings {
-    int EMode = -1;   // 0 CW, 1 SSB, 2 MIX, -1 nothing selected
-    int EPower = 1;   // 0 HIGH, 1 LOW, 2 QRP
+    int EMode = -1;  // 0 CW, 1 SSB, 2 MIX, -1 nothing selected
+    int EPower = 1;  // 0 HIGH, 1 LOW, 2 QRP
     bool RKChk = false;
     bool AutoS5 = false;
     bool AutoLL = false;

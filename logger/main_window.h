@@ -1,0 +1,130 @@
+// TfMain, the logger's main window: the banner, the log grid, the entry
+// line with its labels, the operator data panel, the menus and the six
+// timers. It holds little logic of its own: settings, calendar, log and
+// validation live in their own units and this class shows their results.
+#pragma once
+
+#include "logger/station_state.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+
+namespace platform {
+class Clock;
+}
+
+namespace corvatta {
+
+// Addresses of the two contest pages opened from the "Ostalo" menu.
+inline const QString kRulesPageUrl =
+    QStringLiteral("https://www.hamradio.si/tekmovanja/kv-prvenstvo-zrs/pravila.pdf");
+inline const QString kLogUploadUrl =
+    QStringLiteral("https://www.hamradio.si/tekmovanja/kv-prvenstvo-zrs/oddaja-dnevnika");
+inline const QString kMainCaption = QStringLiteral("Corvatta 1.11");
+
+class TfMain : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    TfMain(StationState& state, platform::Clock& clock, QWidget* parent = nullptr);
+    ~TfMain() override;
+
+    StationState& State() { return state_; }
+
+    // Loads operator profile n (1..4) from the port and profile file, then
+    // refreshes the window and the log through the change timer.
+    void LoadProfileAndRefresh(int n);
+
+    // Controls, under the names the operators' manuals and the other
+    // windows use.
+    QLabel* LTest;
+    QTableView* Log;
+    QFrame* PWork;
+    QLineEdit* ECall;
+    QLineEdit* EditLL;
+    QLineEdit* BMode;
+    QLabel *LInfo, *LError, *LMult, *LDouble, *LRun, *LESM, *LSpeed, *LSpeed1, *LSpeedPaddle;
+    QLabel *LClock, *LSecond, *LQSO, *LTransmit, *LMemo;
+    QLineEdit *EPoint, *EMult, *ESum;
+    QFrame *Shape, *Shape1, *ShapeQSO, *ShapeMult;
+
+    QFrame* Pdata;
+    QLineEdit *EMyCall, *EMyYearLic, *EMyClub, *EMyName, *EMyAddress, *EMyAddress1, *EMyEmail;
+    QLabel* LMyName;  // "Ime priimek", turns red when the profile keys are enabled
+    QComboBox *EMode, *EPower;
+    QCheckBox *CBRK, *CS5, *CLL, *cDate;
+    QLineEdit *EWinkeyer, *EDate;
+    QPushButton *BSave, *BCancel;
+
+    QTimer *TimerTime, *TimerStart, *TimerCheck, *TimerSetup, *TimerWKClose, *TimerChange;
+
+    QAction *ClearMenu, *DeleteLastQSO, *SaveAsLog, *SaveAsCbr, *SaveCbr, *OpenLog, *ExitMenu;
+    QAction *SettingsMenu, *RulesPage, *UploadPage, *ClockProgram, *AboutBox;
+
+  signals:
+    // The keyer subsystem answers these.
+    void keyerWindowRequested();
+    void keyerLinkOpenRequested();
+    void keyerLinkCloseRequested();
+    void openComRequested();
+    void memoWindowRequested();
+    // The log store answers these: open the log of FileCall and load it.
+    void logReloadRequested();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildWindow();
+    void BuildWorkPanel();
+    void BuildDataPanel();
+    void BuildMenus();
+    void BuildTimers();
+    void ApplyLoadedSettings();
+    void CollectControlSettings();
+    void FirstShow();
+
+    // Operator data panel.
+    void OpenDataPanel();
+    void CheckOperatorData();
+    void SaveClick();
+    void CancelClick();
+    void SwitchToCallsignLog();
+    void CloseDataPanelLater();
+    void ModeSelected(int index);
+    void PowerSelected(int index);
+    void ShowKeyerControls(bool show);
+    void ResetEntryLine();
+    void FocusEnd(QLineEdit* edit);
+
+    // Timers.
+    void StartTimerTick();
+    void ClockTimerTick();
+    void SetupTimerTick();
+    void FocusTimerTick();
+    void ChangeTimerTick();
+    void ApplyClockLayout(bool lastMinute);
+
+    void ShowAbout();
+
+    StationState& state_;
+    platform::Clock& clock_;
+    bool shown_ = false;
+    bool saved_ = false;
+};
+
+// Paints a control's background from a colour text.
+void SetBackground(QWidget* widget, const QString& colorText);
+// Sets a label's text colour from a colour text.
+void SetTextColor(QWidget* widget, const QString& colorText);
+
+}  // namespace corvatta
