@@ -68,6 +68,14 @@ class TfMain : public QMainWindow {
     QAction *ClearMenu, *DeleteLastQSO, *SaveAsLog, *SaveAsCbr, *SaveCbr, *OpenLog, *ExitMenu;
     QAction *SettingsMenu, *RulesPage, *UploadPage, *ClockProgram, *AboutBox;
 
+    // Timer handlers; public so a test can tick a timer at a chosen instant.
+    void StartTimerTick();
+    void ClockTimerTick();
+    void CheckOperatorData();
+    void SetupTimerTick();
+    void FocusTimerTick();
+    void ChangeTimerTick();
+
   signals:
     // The keyer subsystem answers these.
     void keyerWindowRequested();
@@ -95,7 +103,6 @@ class TfMain : public QMainWindow {
 
     // Operator data panel.
     void OpenDataPanel();
-    void CheckOperatorData();
     void SaveClick();
     void CancelClick();
     void SwitchToCallsignLog();
@@ -106,12 +113,6 @@ class TfMain : public QMainWindow {
     void ResetEntryLine();
     void FocusEnd(QLineEdit* edit);
 
-    // Timers.
-    void StartTimerTick();
-    void ClockTimerTick();
-    void SetupTimerTick();
-    void FocusTimerTick();
-    void ChangeTimerTick();
     void ApplyClockLayout(bool lastMinute);
 
     void ShowAbout();

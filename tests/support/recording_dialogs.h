@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/dialogs.h"
+#include "tests/support/qt_printers.h"
 
 #include <QList>
 #include <QQueue>

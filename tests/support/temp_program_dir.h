@@ -2,6 +2,8 @@
 // life of the object.
 #pragma once
 
+#include "tests/support/qt_printers.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
