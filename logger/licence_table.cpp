@@ -1,0 +1,93 @@
+#include "logger/licence_table.h"
+
+#include "platform/errors.h"
+#include "platform/program_dir.h"
+#include "platform/text_file.h"
+
+#include <QFile>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+// A resource in a static library must be registered by name before use;
+// the function has to live outside any namespace.
+static void InitLicenceResource() {
+    Q_INIT_RESOURCE(licence_table);
+}
+
+namespace corvatta {
+
+namespace {
+
+const QString kBuiltInPath = QStringLiteral(":/corvatta/licence_table.txt");
+
+bool IsCallChar(QChar c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'/';
+}
+
+}  // namespace
+
+LicenceTable LicenceTable::Parse(const QStringList& lines) {
+    LicenceTable table;
+    for (const QString& raw : lines) {
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith(u'#')) {
+            continue;
+        }
+        qsizetype sep = line.indexOf(u',');
+        if (sep < 0) {
+            sep = line.indexOf(u'=');
+        }
+        const QString call = sep < 0 ? QString() : line.left(sep).trimmed().toUpper();
+        QString year = sep < 0 ? QString() : line.mid(sep + 1).trimmed();
+        const bool callOk = !call.isEmpty() && std::all_of(call.begin(), call.end(), IsCallChar);
+        const bool yearOk =
+            (year.size() == 1 || year.size() == 2) &&
+            std::all_of(year.begin(), year.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        if (!callOk || !yearOk) {
+            ++table.skipped_;
+            continue;
+        }
+        // Stored as given: a single digit stays one, as the entry line shows
+        // what the table holds.
+        table.entries_.emplace_back(call, year);
+        table.byCall_.insert(call, year);
+    }
+    return table;
+}
+
+LicenceTable LicenceTable::BuiltIn() {
+    InitLicenceResource();
+    QFile file(kBuiltInPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Only a broken build lacks the resource; prediction then finds nothing.
+        return {};
+    }
+    LicenceTable table = Parse(platform::SplitLines(QString::fromLatin1(file.readAll())));
+    table.source_ = kBuiltInPath;
+    return table;
+}
+
+LicenceTable LicenceTable::ForProgram() {
+    const QString path = platform::ProgramDirectory() + kLicenceFileName;
+    if (QFile::exists(path)) {
+        try {
+            LicenceTable table = Parse(platform::ReadTextLines(path));
+            table.source_ = path;
+            return table;
+        } catch (const platform::IoError&) {
+            // An unreadable override is no reason to lose prediction.
+        }
+    }
+    return BuiltIn();
+}
+
+std::optional<QString> LicenceTable::Find(const QString& callsign) const {
+    const auto it = byCall_.constFind(callsign);
+    if (it == byCall_.cend()) {
+        return std::nullopt;
+    }
+    return *it;
+}
+
+}  // namespace corvatta
