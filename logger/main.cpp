@@ -4,6 +4,8 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 
+#include <QFont>
+
 int main(int argc, char** argv) {
     platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvatta"));
@@ -11,6 +13,18 @@ int main(int argc, char** argv) {
     // The main window's closing ends the program; the keyer and memo windows
     // are only hidden when closed.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The window was laid out for these faces; these are the metric twins
+    // found on a Debian desktop.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Consolas"), {QStringLiteral("Liberation Mono"),
+                                                            QStringLiteral("DejaVu Sans Mono")});
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    QApplication::setFont(font);
 
     corvatta::StationState state;
     corvatta::TfMain main(state, platform::DefaultClock());

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <algorithm>
 
@@ -430,7 +431,26 @@ void TfMain::ApplyLoadedSettings() {
     apply(CBRK, state_.panel.RKChk);
     apply(CS5, state_.panel.AutoS5);
     apply(CLL, state_.panel.AutoLL);
-    move(state_.view.MainLeft, state_.view.MainTop);
+    PlaceOnScreen(state_.view.MainLeft, state_.view.MainTop);
+}
+
+void TfMain::PlaceOnScreen(int left, int top) {
+    // The design position suits the wide screen the program was first used
+    // on; a window that does not fit where it was put is pulled onto the
+    // screen holding its top-left corner (or the primary screen), so no
+    // part of the log is out of reach.
+    const QRect wanted(left, top, width(), height());
+    const QScreen* target = QGuiApplication::screenAt(wanted.topLeft());
+    if (!target) {
+        target = QGuiApplication::primaryScreen();
+    }
+    if (!target || target->availableGeometry().contains(wanted)) {
+        move(left, top);
+        return;
+    }
+    const QRect area = target->availableGeometry();
+    move(std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - width())),
+         std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - height())));
 }
 
 void TfMain::CollectControlSettings() {

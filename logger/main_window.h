@@ -99,6 +99,7 @@ class TfMain : public QMainWindow {
     void BuildTimers();
     void ApplyLoadedSettings();
     void CollectControlSettings();
+    void PlaceOnScreen(int left, int top);
     void FirstShow();
 
     // Operator data panel.
