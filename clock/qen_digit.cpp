@@ -7,6 +7,9 @@
 namespace tickwell {
 
 TqenDigit::TqenDigit(QWidget* parent) : QWidget(parent) {
+    // The control paints every pixel of its own, so neither the face behind
+    // it nor a digit below it is painted again when only this one changes.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     resize(57, 81);
 }
 
@@ -57,8 +60,10 @@ bool TqenDigit::SizeFits(int border, int lineWidth) const {
 }
 
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
-                       const DigitColors& colors, char character, const QColor& highlight,
-                       const QColor& shadow) {
+                       const DigitColors& colors, char character, const QColor& behind,
+                       const QColor& highlight, const QColor& shadow) {
+    // The one-pixel margin beside and above the figure shows the face.
+    painter.fillRect(0, 0, width, height, behind);
     // The bevel's bottom line: highlight above shadow, across the full width.
     painter.setPen(highlight);
     painter.drawLine(0, height - 2, width - 1, height - 2);
@@ -80,7 +85,9 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
 
 void TqenDigit::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    const QWidget* face = parentWidget() ? parentWidget() : this;
     PaintDigitControl(painter, width(), height(), lineWidth_, border_, colors_, digit_,
+                      face->palette().color(face->backgroundRole()),
                       palette().color(QPalette::Light), palette().color(QPalette::Dark));
 }
 

@@ -58,7 +58,7 @@ class TqenDigit : public QWidget {
 // The whole control as it appears on screen, width x height, for tests and
 // for the control's own painting.
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
-                       const DigitColors& colors, char character, const QColor& highlight,
-                       const QColor& shadow);
+                       const DigitColors& colors, char character, const QColor& behind,
+                       const QColor& highlight, const QColor& shadow);
 
 }  // namespace tickwell

@@ -35,6 +35,16 @@ constexpr std::array<DigitPlace, 7> kDigitPlaces = {{
 }};
 constexpr int kLargeDigits = 5;
 
+// A normal window type rather than a tool window: that is what gives the
+// clock its taskbar entry on every desktop.
+constexpr Qt::WindowFlags kFramedFlags =
+    Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+// Without the caption's buttons: Qt gives a window with a minimize button a
+// frame whatever else it is told.
+constexpr Qt::WindowFlags kFramelessFlags =
+    Qt::Window | Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
+
 constexpr std::array<int, kButtonCount> kButtonLefts = {-1, 40, 81, 122, 163, 204, 245};
 const std::array<QColor, kButtonCount> kButtonDesignColors = {
     QColor(213, 255, 255), QColor(213, 213, 255), QColor(255, 246, 213), QColor(191, 253, 181),
@@ -78,13 +88,7 @@ void ClickPanel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TForm1::TForm1(platform::Clock& clock, QWidget* parent)
-    : QWidget(parent,
-              // A normal window type rather than a tool window: that is
-              // what gives the clock its taskbar entry on every desktop.
-              Qt::Window | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                  Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                  Qt::WindowCloseButtonHint),
-      clock_(clock) {
+    : QWidget(parent, kFramedFlags), clock_(clock) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildControls();
     show();
@@ -265,7 +269,7 @@ void TForm1::SetFrameless(bool frameless) {
     const bool visible = isVisible();
     const QPoint at = pos();
     // Changing the frame re-creates the native window; keep its place.
-    setWindowFlag(Qt::FramelessWindowHint, frameless);
+    setWindowFlags(frameless ? kFramelessFlags : kFramedFlags);
     SetWindowSize(width_, height_);
     move(at);
     if (visible) {
