@@ -1,0 +1,313 @@
+// The log on disk and in the grid together: logging, restarting, deleting,
+// editing, clearing and importing, with the file always equal to what the
+// grid shows, and every failure reported instead of losing a contact.
+#include "logger/log_book.h"
+
+#include "logger/licence_table.h"
+#include "logger/log_file.h"
+#include "logger/qso_log_model.h"
+#include "logger/validation.h"
+#include "platform/cp1250.h"
+#include "platform/errors.h"
+#include "tests/support/qt_printers.h"
+#include "tests/support/temp_program_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+
+namespace corvatta {
+namespace {
+
+QString Sp(int n) {
+    return QString(n, u' ');
+}
+
+class LogFileTest : public ::testing::Test {
+  protected:
+    LogFileTest() {
+        state.op.MyCall = "S59ABC";
+        state.op.MyYearLic = "75";
+        state.op.Mode = "CW";
+        state.log.ContestDate = "2025-04-20";
+        state.dates.CurrentYear = "26";
+        book.HandOver = [this] { ++handOvers; };
+    }
+
+    // What the window does on Enter: validate, then log a valid entry.
+    std::optional<LogBook::Logged> Enter(const QString& text, const QString& time = "07:12") {
+        ValidationInput in;
+        in.EntryText = text;
+        in.Mode = state.op.Mode;
+        in.CurrentYear = state.dates.CurrentYear;
+        state.entry = ValidateEntry(in, state.entry, log, table).Entry;
+        if (!IsValidForLogging(state.entry, text)) {
+            return std::nullopt;
+        }
+        return book.LogQso(time);
+    }
+
+    QByteArray FileBytes() const { return dir.Read(state.op.MyCall + ".log"); }
+
+    // The file holds exactly the log rows, written with the current own data.
+    void ExpectFileMatchesGrid() const {
+        const QStringList lines = QsoLines(book.Own(), log, state.log.QsoCount);
+        EXPECT_EQ(
+            dir.Read(QString(state.op.MyCall).replace('/', '_') + ".log"),
+            platform::EncodeCp1250(lines.isEmpty() ? QString() : lines.join("\r\n") + "\r\n"));
+        for (int r = state.log.QsoCount; r < log.RowCount(); ++r) {
+            EXPECT_EQ(log.Row(r), QsoRow{}) << "row after the log is not blank: " << r;
+        }
+    }
+
+    testing_support::TempProgramDir dir;
+    StationState state;
+    QsoLogModel log;
+    LicenceTable table;
+    LogBook book{state, log};
+    int handOvers = 0;
+};
+
+TEST_F(LogFileTest, LogRestartAndReload) {
+    const LogBook::Shown opened = book.OpenLog();
+    EXPECT_TRUE(dir.Exists("S59ABC.log"));  // created empty
+    EXPECT_EQ(opened.lqso, "S59ABC QSO: 0");
+    EXPECT_FALSE(state.log.HasLines);
+
+    auto first = Enter("S51A 80");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->row, 0);
+    EXPECT_EQ(log.Row(0), (QsoRow{"07:12", "S51A", "80", "2", "1", "CW"}));
+    EXPECT_EQ(first->score.ESum, "4");
+    EXPECT_EQ(first->lqso, "S59ABC QSO: 1");
+    EXPECT_EQ(FileBytes(), "QSO:  3500 CW 2025-04-20 0712 S59ABC" + Sp(7).toLatin1() + "599 75" +
+                               Sp(6).toLatin1() + "S51A" + Sp(9).toLatin1() + "599 80\r\n");
+    EXPECT_EQ(state.entry.CurrentCall, "");  // ClearEntry
+    EXPECT_EQ(state.entry.LastLoggedCall, "S51A");
+    EXPECT_EQ(handOvers, 1);
+
+    state.op.Mode = "SSB";
+    ASSERT_TRUE(Enter("S52BCDEFGHIJ 7", "07:15"));
+    state.op.Mode = "CW";
+    const auto dupe = Enter("S51A 80", "07:20");
+    ASSERT_TRUE(dupe);
+    EXPECT_TRUE(dupe->clearDoubleLabel);
+    EXPECT_EQ(log.Cell(2, Points), "0");
+    ExpectFileMatchesGrid();
+
+    // Restart: a new grid filled from the file.
+    StationState again = state;
+    QsoLogModel reloaded;
+    LogBook book2(again, reloaded);
+    const LogBook::Shown shown = book2.OpenLog();
+    EXPECT_TRUE(again.log.HasLines);
+    EXPECT_EQ(again.log.QsoCount, 3);
+    EXPECT_EQ(shown.currentRow, 2);
+    EXPECT_EQ(shown.score.ESum, "9");  // 3 points x 3 multipliers
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(reloaded.Row(r), log.Row(r)) << r;
+    }
+}
+
+TEST_F(LogFileTest, OwnDataOfTheLine) {
+    state.op.MyCall = "S59ABC/P";
+    state.op.MyYearLic = "7";
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    EXPECT_EQ(state.op.MyYearLic, "07");
+    EXPECT_TRUE(dir.Exists("S59ABC_P.log"));
+    const QByteArray line = dir.Read("S59ABC_P.log");
+    EXPECT_EQ(line.mid(30, 8), "S59ABC/P");
+    EXPECT_EQ(line.mid(47, 2), "07");
+    EXPECT_TRUE(line.endsWith("\r\n"));
+}
+
+TEST_F(LogFileTest, EnterNeverLogsAnEmptyContact) {
+    book.OpenLog();
+    EXPECT_FALSE(Enter(""));
+    EXPECT_FALSE(Enter("S5"));
+    ASSERT_TRUE(Enter("S51A 80"));
+    EXPECT_FALSE(Enter(""));  // the second Enter after a contact
+    // And LogQso itself refuses an entry without callsign or year.
+    EXPECT_FALSE(book.LogQso("07:30"));
+    EXPECT_EQ(state.log.QsoCount, 1);
+    ExpectFileMatchesGrid();
+}
+
+TEST_F(LogFileTest, DeleteTheLastContact) {
+    book.OpenLog();
+    EXPECT_FALSE(book.DeleteLastQSO());
+    ASSERT_TRUE(Enter("S51A 80"));
+    auto deleted = book.DeleteLastQSO();
+    ASSERT_TRUE(deleted);
+    EXPECT_EQ(state.log.QsoCount, 0);
+    EXPECT_EQ(log.RowCount(), 1);
+    EXPECT_EQ(FileBytes(), "");
+    EXPECT_EQ(deleted->lqso, "S59ABC QSO: 0");
+    // The next contact goes into the blank row, as a first contact.
+    state.op.Mode = "SSB";
+    ASSERT_TRUE(Enter("S52B 85"));
+    EXPECT_EQ(log.Row(0), (QsoRow{"07:12", "S52B", "85", "1", "1", "SSB"}));
+    ASSERT_TRUE(Enter("S53C 86"));
+    ASSERT_TRUE(Enter("S54D 87"));
+    ASSERT_TRUE(book.DeleteLastQSO());
+    EXPECT_EQ(log.RowCount(), 3);  // the row stays, blank
+    ExpectFileMatchesGrid();
+}
+
+TEST_F(LogFileTest, GridEditsAreSavedOnlyAfterAClick) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    ASSERT_TRUE(Enter("S52B 81"));
+    const QByteArray before = FileBytes();
+    QObject::connect(&log, &QsoLogModel::CellEdited, [this] { LogSetEditText(state.log); });
+
+    // Typed without a click: the grid shows it, the file does not get it.
+    log.setData(log.index(1, Call), "S52X");
+    EXPECT_FALSE(book.SaveGridEdits());
+    EXPECT_EQ(FileBytes(), before);
+
+    LogClick(state.log);
+    log.setData(log.index(1, Call), "S52Y");
+    EXPECT_TRUE(state.log.LogModified);
+    const auto score = book.SaveGridEdits();
+    ASSERT_TRUE(score);
+    EXPECT_FALSE(state.log.LogModified);
+    EXPECT_TRUE(FileBytes().contains("S52Y"));
+    ExpectFileMatchesGrid();
+    // A mode edited to something else is repaired from the points.
+    LogClick(state.log);
+    log.setData(log.index(1, Mode), "xx");
+    ASSERT_TRUE(book.SaveGridEdits());
+    EXPECT_EQ(log.Cell(1, Mode), "CW");
+    ExpectFileMatchesGrid();
+}
+
+TEST_F(LogFileTest, ClearTheLog) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    ASSERT_TRUE(Enter("S52B 81"));
+    const LogBook::Shown cleared = book.ClearLog();
+    EXPECT_EQ(FileBytes(), "");
+    EXPECT_EQ(log.RowCount(), 1);
+    EXPECT_EQ(log.Row(0), QsoRow{});
+    EXPECT_EQ(state.log.QsoCount, 0);
+    EXPECT_EQ(cleared.lqso, "S59ABC QSO: 0");
+    EXPECT_EQ(cleared.score.EPoint, "0");
+    EXPECT_EQ(cleared.score.EMult, "0");
+    EXPECT_EQ(cleared.score.ESum, "0");
+}
+
+TEST_F(LogFileTest, AFailedAppendKeepsTheContactOutOfTheGrid) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    const QString path = book.LogFileName();
+    // A full disk: every write fails.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QFile::link("/dev/full", path));
+    EXPECT_THROW(Enter("S52B 81"), platform::IoError);
+    EXPECT_EQ(state.log.QsoCount, 1);
+    EXPECT_EQ(log.RowCount(), 1);
+    EXPECT_EQ(state.entry.CurrentCall, "S52B");  // still there to try again
+    // A file that cannot be opened at all.
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    try {
+        book.LogQso("07:13");
+        FAIL() << "no error";
+    } catch (const platform::IoError& e) {
+        EXPECT_TRUE(e.message().contains(path));
+    }
+    EXPECT_EQ(state.log.QsoCount, 1);
+    // Back to a good file: the same entry logs.
+    ASSERT_TRUE(QDir().rmdir(path));
+    ASSERT_TRUE(book.LogQso("07:14"));
+    EXPECT_EQ(state.log.QsoCount, 2);
+}
+
+TEST_F(LogFileTest, AFailedRewriteIsReportedAndChangesNothing) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    ASSERT_TRUE(Enter("S52B 81"));
+    const QString path = book.LogFileName();
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));  // cannot be replaced
+    try {
+        book.DeleteLastQSO();
+        FAIL() << "no error";
+    } catch (const platform::IoError& e) {
+        EXPECT_TRUE(e.message().contains(path));
+    }
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Cell(1, Call), "S52B");
+    LogClick(state.log);
+    LogSetEditText(state.log);
+    EXPECT_THROW(book.SaveGridEdits(), platform::IoError);
+    EXPECT_THROW(book.ClearLog(), platform::IoError);
+    EXPECT_EQ(state.log.QsoCount, 2);
+}
+
+TEST_F(LogFileTest, NonQsoLinesAreSkippedOnLoad) {
+    const QString good = CabrilloQsoLine(book.Own(), "07:12", "S51A", "80", "CW");
+    const QString good2 = CabrilloQsoLine(book.Own(), "07:13", "S52B", "81", "SSB");
+    dir.Write("S59ABC.log",
+              platform::EncodeCp1250("\r\nSTART-OF-LOG: 2.0\r\n" + good + "\r\n\r\n" + good2 +
+                                     "\r\nQSO:  3500 CW 2025\r\nEND-OF-LOG:"));
+    const OpenedLog opened = OpenLogFile(book.LogFileName());
+    EXPECT_EQ(opened.NonEmptyLines, 5);
+    const LogBook::Shown shown = book.OpenLog();
+    EXPECT_EQ(state.log.QsoCount, 3);
+    EXPECT_EQ(log.Row(0), (QsoRow{"07:12", "S51A", "80", "2", "1", "CW"}));
+    EXPECT_EQ(log.Cell(1, Mode), "SSB");
+    EXPECT_EQ(log.Row(2), (QsoRow{"  :  ", "", "  ", "2", "1", "CW"}));
+    EXPECT_EQ(shown.score.EPoint, "5");
+    EXPECT_EQ(LoadLogFile(dir.File("missing.log"), log), -1);
+    EXPECT_EQ(state.log.QsoCount, 3);
+}
+
+TEST_F(LogFileTest, ImportACopyMadeUnderAnotherCallsign) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S55Z 90"));
+    const OwnLineData other{"S57XYZ", "60", "2024-10-20"};
+    const QString copy = dir.File("copy.log");
+    {
+        QFile f(copy);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(platform::EncodeCp1250(
+            CabrilloQsoLine(other, "08:01", "S51A", "80", "CW") + "\r\n\r\n" +
+            CabrilloQsoLine(other, "08:02", "S52BC", "07", "SSB") + "\r\nnot a contact\r\n"));
+    }
+    const LogBook::Shown shown = book.ImportLogCopy(copy);
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(shown.lqso, "S59ABC QSO: 2");
+    EXPECT_EQ(log.Row(1), (QsoRow{"08:02", "S52BC", "07", "1", "1", "SSB"}));
+    EXPECT_FALSE(FileBytes().contains("S57XYZ"));
+    EXPECT_TRUE(FileBytes().startsWith("QSO:  3500 CW 2025-04-20 0801 S59ABC"));
+    ExpectFileMatchesGrid();
+
+    // Picking the log itself leaves it as it is.
+    const QByteArray before = FileBytes();
+    book.ImportLogCopy(book.LogFileName());
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(state.log.QsoCount, 2);
+
+    // A copy that cannot be read changes nothing.
+    EXPECT_THROW(book.ImportLogCopy(dir.File("gone.log")), platform::IoError);
+    EXPECT_EQ(FileBytes(), before);
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Cell(0, Call), "S51A");
+}
+
+TEST_F(LogFileTest, LicenceFileReplacesTheBuiltInTable) {
+    EXPECT_EQ(LicenceTable::ForProgram().Size(), 401);
+    dir.Write("Licence.txt", "# mine\r\nS51XYZ,77\r\nbroken line\r\nS52XYZ=05\r\n");
+    const LicenceTable t = LicenceTable::ForProgram();
+    EXPECT_EQ(t.Size(), 2);
+    EXPECT_EQ(t.SkippedLines(), 1);
+    EXPECT_EQ(t.Find("S51XYZ"), QString("77"));
+    EXPECT_FALSE(t.Find(LicenceTable::BuiltIn().Entries().front().first));
+}
+
+}  // namespace
+}  // namespace corvatta
