@@ -15,7 +15,6 @@
 #include <QHeaderView>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStandardItemModel>
 #include <algorithm>
 
 namespace corvatta {
@@ -158,7 +157,10 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     state_.log.HasLines = false;
 }
 
-TfMain::~TfMain() = default;
+TfMain::~TfMain() {
+    // Focus moves while the children go; they must not reach a half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+}
 
 void TfMain::BuildWindow() {
     auto* central = new QWidget(this);
@@ -180,12 +182,12 @@ void TfMain::BuildWindow() {
     Log->verticalHeader()->setDefaultSectionSize(35);
     Log->setFont(PixelFont(QStringLiteral("Consolas"), 24));
     Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Log->setModel(new QStandardItemModel(1, 6, Log));
     SetBackground(Log, QStringLiteral("clCream"));
 
     BuildWorkPanel();
     BuildDataPanel();
     BuildTimers();
+    BuildLog();
 }
 
 void TfMain::BuildWorkPanel() {
@@ -371,6 +373,7 @@ void TfMain::BuildMenus() {
     ClearMenu = file->addAction(QStringLiteral("Zbriši dnevnik"));
     DeleteLastQSO = file->addAction(QStringLiteral("Zbriši zadnjo zvezo"));
     DeleteLastQSO->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
+    addAction(DeleteLastQSO);
     QMenu* saveAs = file->addMenu(QStringLiteral("Shrani kot ..."));
     SaveAsLog = saveAs->addAction(QStringLiteral("Log"));
     SaveAsCbr = saveAs->addAction(QStringLiteral("Cbr"));
@@ -544,8 +547,13 @@ void TfMain::closeEvent(QCloseEvent* event) {
 }
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == ECall || watched == EditLL)) {
+        return EntryKeyPress(static_cast<QKeyEvent*>(event));
+    }
     if (event->type() == QEvent::MouseButtonPress) {
-        if (watched == EWinkeyer) {
+        if (watched == Log->viewport()) {
+            LogClick(state_.log);
+        } else if (watched == EWinkeyer) {
             emit keyerWindowRequested();
         } else if (watched == EMyYearLic && EMyYearLic->text() == kYearHint) {
             EMyYearLic->clear();

@@ -4,6 +4,8 @@
 // validation live in their own units and this class shows their results.
 #pragma once
 
+#include "logger/licence_table.h"
+#include "logger/log_book.h"
 #include "logger/station_state.h"
 
 #include <QCheckBox>
@@ -16,11 +18,16 @@
 #include <QTableView>
 #include <QTimer>
 
+#include <functional>
+#include <memory>
+
 namespace platform {
 class Clock;
 }
 
 namespace corvatta {
+
+class QsoLogModel;
 
 // Addresses of the two contest pages opened from the "Ostalo" menu.
 inline const QString kRulesPageUrl =
@@ -28,6 +35,8 @@ inline const QString kRulesPageUrl =
 inline const QString kLogUploadUrl =
     QStringLiteral("https://www.hamradio.si/tekmovanja/kv-prvenstvo-zrs/oddaja-dnevnika");
 inline const QString kMainCaption = QStringLiteral("Corvatta 1.11");
+
+struct CabrilloHeader;
 
 class TfMain : public QMainWindow {
     Q_OBJECT
@@ -37,6 +46,19 @@ class TfMain : public QMainWindow {
     ~TfMain() override;
 
     StationState& State() { return state_; }
+    QsoLogModel& LogModel() { return *logModel_; }
+
+    // The log: logs the entry that the entry line holds (the caller has
+    // checked that it is valid), and opens the log of FileCall.
+    void LogQso();
+    void ReloadLog();
+    // Runs the entry checks on the entry line's text.
+    void ValidateEntry();
+
+    // The entry line's Run/S-P sequence hooks in here: after every
+    // validation, and as the last step of logging a contact.
+    std::function<void()> AfterValidation;
+    std::function<void()> AfterLogQso;
 
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.
@@ -118,8 +140,27 @@ class TfMain : public QMainWindow {
 
     void ShowAbout();
 
+    // Log and entry line.
+    void BuildLog();
+    void ShowLog(const LogBook::Shown& shown);
+    void ShowScore(const Score& score);
+    void ClearEntryLabels();
+    bool EntryKeyPress(QKeyEvent* event);
+    void EnterPressed();
+    void ClearLogClick();
+    void DeleteLastQsoClick();
+    void SaveAsClick(bool cabrillo);
+    void SaveCbrClick();
+    void OpenLogClick();
+    void GridFocusChanged(QWidget* old, QWidget* now);
+    CabrilloHeader ExportHeader();
+
     StationState& state_;
     platform::Clock& clock_;
+    QsoLogModel* logModel_ = nullptr;
+    std::unique_ptr<LogBook> logBook_;
+    LicenceTable licences_;
+    bool validating_ = false;
     bool shown_ = false;
     bool saved_ = false;
 };

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QQueue>
 #include <QString>
+#include <initializer_list>
 
 namespace testing_support {
 
@@ -37,6 +38,17 @@ class RecordingDialogs final : public platform::Dialogs {
     QQueue<QString> fileAnswers;
 
     QStringList Texts(const QString& kind) const;
+    // Replaces the queued answers.
+    void AnswerConfirmations(std::initializer_list<bool> answers) {
+        confirmAnswers.clear();
+        for (bool a : answers)
+            confirmAnswers.enqueue(a);
+    }
+    void AnswerFiles(std::initializer_list<QString> names) {
+        fileAnswers.clear();
+        for (const QString& n : names)
+            fileAnswers.enqueue(n);
+    }
 };
 
 }  // namespace testing_support
