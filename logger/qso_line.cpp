@@ -39,24 +39,40 @@ CallPadding CallPad(const QString& callsign) {
     return {QString(spaces59, u' ') + kReport59, QString(spaces599, u' ') + kReport599};
 }
 
+namespace {
+
+// The callsign, its spacing and report, written straight into the line: a
+// 100,000-contact export builds every line, so no temporaries per field.
+void AppendCallAndReport(QString& line, const QString& call, bool phone) {
+    line += call;
+    const qsizetype spaces =
+        std::max<qsizetype>(1, (phone ? kPadColumns59 : kPadColumns599) - call.size());
+    for (qsizetype i = 0; i < spaces; ++i) {
+        line += u' ';
+    }
+    line += phone ? kReport59 : kReport599;
+}
+
+}  // namespace
+
 QString CabrilloQsoLine(const OwnLineData& own, const QString& time, const QString& call,
                         const QString& licYear, const QString& mode) {
     const bool phone = mode == kModeSsb;
-    const CallPadding ownPad = CallPad(own.MyCall);
-    const CallPadding callPad = CallPad(call);
     QString line;
     line.reserve(80);
-    line += phone ? QStringLiteral("QSO:  3500 PH ") : QStringLiteral("QSO:  3500 CW ");
+    line += phone ? QLatin1String("QSO:  3500 PH ") : QLatin1String("QSO:  3500 CW ");
     line += own.ContestDate;
     line += u' ';
-    line += QString(time).remove(u':');
+    for (QChar c : time) {
+        if (c != u':') {
+            line += c;
+        }
+    }
     line += u' ';
-    line += own.MyCall;
-    line += phone ? ownPad.Pad59 : ownPad.Pad599;
+    AppendCallAndReport(line, own.MyCall, phone);
     line += own.MyYearLic;
-    line += QStringLiteral("      ");
-    line += call;
-    line += phone ? callPad.Pad59 : callPad.Pad599;
+    line += QLatin1String("      ");
+    AppendCallAndReport(line, call, phone);
     line += licYear;
     return line;
 }

@@ -2,6 +2,7 @@
 
 #include "logger/qso_log_model.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <utility>
@@ -27,13 +28,41 @@ int CellValue(const QString& text) {
 
 }  // namespace
 
+namespace {
+
+// Which modes a callsign or a year has been seen in: one bit for CW, one for
+// SSB, so each row costs one hash look-up per set. Rows with any other mode
+// text are rare (an edit not yet repaired) and go to a set of their own.
+class SeenPerMode {
+  public:
+    explicit SeenPerMode(int expected) { common_.reserve(expected); }
+
+    // Whether (text, mode) was seen before; marks it seen.
+    bool TestAndSet(const QString& text, const QString& mode) {
+        const quint8 bit = mode == kModeCw ? 1 : mode == kModeSsb ? 2 : 0;
+        if (bit == 0) {
+            const auto key = std::make_pair(text, mode);
+            const bool seen = rare_.contains(key);
+            rare_.insert(key);
+            return seen;
+        }
+        quint8& bits = common_[text];
+        const bool seen = (bits & bit) != 0;
+        bits |= bit;
+        return seen;
+    }
+
+  private:
+    QHash<QString, quint8> common_;
+    QSet<std::pair<QString, QString>> rare_;
+};
+
+}  // namespace
+
 Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLic) {
-    using Key = std::pair<QString, QString>;
-    QSet<Key> calls;
-    QSet<Key> years;
     const int rows = std::min(qsoCount, log.RowCount());
-    calls.reserve(rows);
-    years.reserve(rows);
+    SeenPerMode calls(rows);
+    SeenPerMode years(rows);
 
     QsoLogModel::BulkUpdate bulk(log);
     int points = 0;
@@ -48,17 +77,13 @@ Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLic) {
                 log.SetCell(r, Mode, kModeSsb);
             }
         }
-        Key call(log.Cell(r, Call), log.Cell(r, Mode));
-        Key year(log.Cell(r, LicYear), log.Cell(r, Mode));
+        const bool dupe = calls.TestAndSet(log.Cell(r, Call), log.Cell(r, Mode));
+        const bool yearSeen = years.TestAndSet(log.Cell(r, LicYear), log.Cell(r, Mode));
         if (r > 0) {
-            const bool dupe = calls.contains(call);
-            const bool yearSeen = years.contains(year);
             const QString& p = dupe ? kZero : (log.Cell(r, Mode) == kModeCw ? kTwo : kOne);
             log.SetCell(r, Points, p);
             log.SetCell(r, Mult, (yearSeen || p == kZero) ? kZero : kOne);
         }
-        calls.insert(std::move(call));
-        years.insert(std::move(year));
         points += CellValue(log.Cell(r, Points));
         multipliers += CellValue(log.Cell(r, Mult));
         if (log.Cell(r, LicYear) == myYearLic) {
