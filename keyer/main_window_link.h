@@ -1,0 +1,104 @@
+// What the keyer windows need of the main window: its indicators (mode
+// button, keyer field, speed labels, echoed text, message label, Run and ESM
+// labels), its entry line and its place on the screen. The keyer library
+// cannot see the main window's class, so it talks through this interface;
+// WidgetMainWindowLink implements it over the main window's controls.
+#pragma once
+
+#include <QPoint>
+#include <QString>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace corvatta::keyer {
+
+class MainWindowLink {
+  public:
+    virtual ~MainWindowLink() = default;
+
+    // Background colour (a "$00BBGGRR" text) of the mode button BMode.
+    virtual void SetModeButtonColor(const QString& colorText) = 0;
+    // Background colour of the keyer set-up field EWinkeyer.
+    virtual void SetKeyerFieldColor(const QString& colorText) = 0;
+    // LSpeed: the PC speed.
+    virtual void ShowSpeed(int wpm) = 0;
+    // LSpeedPaddle: the speed the keyer's pot reported.
+    virtual void ShowPaddleSpeed(int wpm) = 0;
+    // LTransmit: the characters the keyer echoes as it sends them.
+    virtual void AppendTransmitted(const QString& text) = 0;
+    virtual void ClearTransmitted() = 0;
+    // LMemo: the name of the message being sent ("F2", or empty).
+    virtual void ShowMessageKey(const QString& key) = 0;
+    // LRun: "RUN" in red or "S/P" in black.
+    virtual void ShowRunMode(bool run) = 0;
+    // LESM: the ESM label.
+    virtual bool EsmLabelVisible() const = 0;
+    virtual void ShowEsmLabel(bool visible) = 0;
+    // ECall, the entry line. Setting its text runs the main window's
+    // validation as typing would.
+    virtual QString EntryText() const = 0;
+    virtual void SetEntryText(const QString& text) = 0;
+    virtual bool EntryVisible() const = 0;
+    // Caret to the end of the entry line, with or without taking the focus.
+    virtual void MoveEntryCaretToEnd() = 0;
+    virtual void FocusEntryEnd() = 0;
+    // EditLL, the predicted-year field.
+    virtual void ClearExchangeField() = 0;
+    // CS5, "Samodejni prefiks S5".
+    virtual bool AutoS5Checked() const = 0;
+    // Top-left corner of the main window on the screen.
+    virtual QPoint MainWindowPosition() const = 0;
+};
+
+// The main window's controls the link touches; any may be null, which
+// makes the matching operation do nothing.
+struct MainWindowControls {
+    QWidget* window = nullptr;
+    QLineEdit* BMode = nullptr;
+    QLineEdit* EWinkeyer = nullptr;
+    QLabel* LSpeed = nullptr;
+    QLabel* LSpeedPaddle = nullptr;
+    QLabel* LTransmit = nullptr;
+    QLabel* LMemo = nullptr;
+    QLabel* LRun = nullptr;
+    QLabel* LESM = nullptr;
+    QLineEdit* ECall = nullptr;
+    QLineEdit* EditLL = nullptr;
+    QCheckBox* CS5 = nullptr;
+};
+
+class WidgetMainWindowLink final : public MainWindowLink {
+  public:
+    explicit WidgetMainWindowLink(const MainWindowControls& controls) : c_(controls) {}
+
+    void SetModeButtonColor(const QString& colorText) override;
+    void SetKeyerFieldColor(const QString& colorText) override;
+    void ShowSpeed(int wpm) override;
+    void ShowPaddleSpeed(int wpm) override;
+    void AppendTransmitted(const QString& text) override;
+    void ClearTransmitted() override;
+    void ShowMessageKey(const QString& key) override;
+    void ShowRunMode(bool run) override;
+    bool EsmLabelVisible() const override;
+    void ShowEsmLabel(bool visible) override;
+    QString EntryText() const override;
+    void SetEntryText(const QString& text) override;
+    bool EntryVisible() const override;
+    void MoveEntryCaretToEnd() override;
+    void FocusEntryEnd() override;
+    void ClearExchangeField() override;
+    bool AutoS5Checked() const override;
+    QPoint MainWindowPosition() const override;
+
+  private:
+    MainWindowControls c_;
+};
+
+// Paints a control's background, or its text, from a colour text.
+void PaintBackground(QWidget* widget, const QString& colorText);
+void PaintText(QWidget* widget, const QString& colorText);
+
+}  // namespace corvatta::keyer
