@@ -61,7 +61,7 @@ bool TqenDigit::SizeFits(int border, int lineWidth) const {
 
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
-                       const QColor& highlight, const QColor& shadow) {
+                       const QColor& highlight, const QColor& shadow, QImage* scratch) {
     // The one-pixel margin beside and above the figure shows the face.
     painter.fillRect(0, 0, width, height, behind);
     // The bevel's bottom line: highlight above shadow, across the full width.
@@ -73,8 +73,15 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
         return;
     }
     // The figure is built whole off screen and copied in one go, so the
-    // shapes never flicker while they are drawn one over another.
-    QImage image(width - 2, height - 2, QImage::Format_RGB32);
+    // shapes never flicker while they are drawn one over another. The
+    // control keeps the bitmap's memory (and with it Qt's paint engine) from
+    // one paint to the next, as it repaints every second all day; the
+    // drawing itself starts afresh each time.
+    QImage local;
+    QImage& image = scratch ? *scratch : local;
+    if (image.size() != QSize(width - 2, height - 2)) {
+        image = QImage(width - 2, height - 2, QImage::Format_RGB32);
+    }
     image.fill(colors.back);
     {
         QPainter figure(&image);
@@ -88,7 +95,7 @@ void TqenDigit::paintEvent(QPaintEvent*) {
     const QWidget* face = parentWidget() ? parentWidget() : this;
     PaintDigitControl(painter, width(), height(), lineWidth_, border_, colors_, digit_,
                       face->palette().color(face->backgroundRole()),
-                      palette().color(QPalette::Light), palette().color(QPalette::Dark));
+                      palette().color(QPalette::Light), palette().color(QPalette::Dark), &bitmap_);
 }
 
 void TqenDigit::mousePressEvent(QMouseEvent* event) {

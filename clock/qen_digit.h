@@ -5,6 +5,7 @@
 
 #include "clock/segment_geometry.h"
 
+#include <QImage>
 #include <QWidget>
 
 namespace tickwell {
@@ -53,12 +54,14 @@ class TqenDigit : public QWidget {
     int lineWidth_ = 7;
     int border_ = 10;
     char digit_ = '\0';
+    QImage bitmap_;
 };
 
 // The whole control as it appears on screen, width x height, for tests and
-// for the control's own painting.
+// for the control's own painting. The figure is drawn into scratch (resized
+// as needed) when given, else into a bitmap of its own.
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
-                       const QColor& highlight, const QColor& shadow);
+                       const QColor& highlight, const QColor& shadow, QImage* scratch = nullptr);
 
 }  // namespace tickwell
