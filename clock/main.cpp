@@ -3,10 +3,23 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 
+#include <QFont>
+
 int main(int argc, char** argv) {
     platform::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tickwell"));
     QApplication::setApplicationDisplayName(QStringLiteral("Tickwell"));
+
+    // The face and its 42-pixel launcher buttons were laid out for this
+    // narrow face; these are its nearest stand-ins on a Debian desktop.
+    QFont::insertSubstitutions(
+        QStringLiteral("MS Sans Serif"),
+        {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed"),
+         QStringLiteral("DejaVu Sans")});
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    QApplication::setFont(font);
+
     tickwell::TForm1 form(platform::DefaultClock());
     return QApplication::exec();
 }

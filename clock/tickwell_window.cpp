@@ -18,9 +18,6 @@ const QString kLocalText = QStringLiteral("MEZ");
 const QString kUtcText = QStringLiteral("GMT");
 const QString kDesignCaption = QStringLiteral("Tick Well");
 
-// The child controls are placed inside Panel1's one-pixel border.
-constexpr int kPanelInset = 1;
-
 struct DigitPlace {
     int left, top, width, height, lineWidth, border;
 };
@@ -112,12 +109,15 @@ void TForm1::BuildControls() {
     panel1_->setLineWidth(1);
     Fill(panel1_, cream);
     connect(panel1_, &ClickPanel::Click, this, &TForm1::Panel1Click);
+    // The controls lie inside the panel's border and are clipped by it, as
+    // those placed at -1 are meant to be.
+    face_ = new ClickPanel(panel1_);
+    connect(face_, &ClickPanel::Click, this, &TForm1::Panel1Click);
 
     for (std::size_t i = 0; i < digits_.size(); ++i) {
         const DigitPlace& place = kDigitPlaces[i];
-        auto* digit = new TqenDigit(panel1_);
-        digit->setGeometry(place.left + kPanelInset, place.top + kPanelInset, place.width,
-                           place.height);
+        auto* digit = new TqenDigit(face_);
+        digit->setGeometry(place.left, place.top, place.width, place.height);
         digit->SetLineWidth(place.lineWidth);
         digit->SetBorder(place.border);
         digit->SetBackColor(cream);
@@ -126,20 +126,20 @@ void TForm1::BuildControls() {
         digits_[i] = digit;
     }
 
-    labelMezGmt_ = new ClickPanel(kLocalText, panel1_);
+    labelMezGmt_ = new ClickPanel(kLocalText, face_);
     QFont bold = labelMezGmt_->font();
     bold.setBold(true);
     labelMezGmt_->setFont(bold);
     QPalette labelPalette = labelMezGmt_->palette();
     labelPalette.setColor(QPalette::WindowText, gray);
     labelMezGmt_->setPalette(labelPalette);
-    labelMezGmt_->move(248 + kPanelInset, 8 + kPanelInset);
+    labelMezGmt_->move(248, 8);
     labelMezGmt_->adjustSize();
     connect(labelMezGmt_, &ClickPanel::Click, this, &TForm1::LabelMEZGMTClick);
     connect(labelMezGmt_, &ClickPanel::DblClick, this, &TForm1::LabelMEZGMTDblClick);
 
-    panelAplication_ = new ClickPanel(panel1_);
-    panelAplication_->setGeometry(0 + kPanelInset, 80 + kPanelInset, 290, 25);
+    panelAplication_ = new ClickPanel(face_);
+    panelAplication_->setGeometry(0, 80, 290, 25);
     Fill(panelAplication_, cream);
     for (int n = 0; n < kButtonCount; ++n) {
         auto* button = new ClickPanel(panelAplication_);
@@ -253,6 +253,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     if (panel1_) {
         panel1_->setGeometry(rect());
+        face_->setGeometry(rect().adjusted(1, 1, -1, -1));
     }
 }
 

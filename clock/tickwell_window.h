@@ -64,6 +64,8 @@ class TForm1 : public QWidget, private ClockSettingsTarget {
     TqenDigit* Digit(int index) const { return digits_[std::size_t(index)]; }
     ClickPanel* LabelMEZGMT() const { return labelMezGmt_; }
     ClickPanel* Panel1() const { return panel1_; }
+    // The clock face: Panel1 inside its border, parent of every control.
+    ClickPanel* Face() const { return face_; }
     ClickPanel* PanelAplication() const { return panelAplication_; }
     ClickPanel* Button(int n) const { return buttons_[std::size_t(n)]; }
     QTimer* TimerTick() const { return timerTick_; }
@@ -103,6 +105,7 @@ class TForm1 : public QWidget, private ClockSettingsTarget {
     QChar separator_ = u':';
 
     ClickPanel* panel1_ = nullptr;
+    ClickPanel* face_ = nullptr;
     std::array<TqenDigit*, 7> digits_{};
     ClickPanel* labelMezGmt_ = nullptr;
     ClickPanel* panelAplication_ = nullptr;

@@ -171,9 +171,9 @@ TEST_F(ClockWindow, ClicksOnTheFaceSwitchTheFrameOffAndOn) {
     QTest::mouseClick(w->Digit(0), Qt::LeftButton);
     EXPECT_FALSE(w->Frameless());
 
-    const QPoint face(287, 30);  // right of the label, above the seconds
-    ASSERT_EQ(w->Panel1()->childAt(face), nullptr);
-    QTest::mouseClick(w->Panel1(), Qt::LeftButton, {}, face);
+    const QPoint face(286, 29);  // right of the label, above the seconds
+    ASSERT_EQ(w->Face()->childAt(face), nullptr);
+    QTest::mouseClick(w->Face(), Qt::LeftButton, {}, face);
     EXPECT_TRUE(w->Frameless());
     EXPECT_TRUE(w->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(w->Width(), 290);
@@ -182,7 +182,7 @@ TEST_F(ClockWindow, ClicksOnTheFaceSwitchTheFrameOffAndOn) {
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->pos(), QPoint(960, 40));
 
-    QTest::mouseClick(w->Panel1(), Qt::LeftButton, {}, face);
+    QTest::mouseClick(w->Face(), Qt::LeftButton, {}, face);
     EXPECT_FALSE(w->Frameless());
     EXPECT_FALSE(w->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(w->Width(), 305);
