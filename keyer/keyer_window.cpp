@@ -30,6 +30,7 @@ constexpr int kAfterOpenWaitMs = 100;
 constexpr int kAfterHostOpenWaitMs = 500;
 constexpr int kAfterEchoTestWaitMs = 200;
 constexpr int kWriteStepWaitMs = 100;
+constexpr int kDrainMarginMs = 50;
 const QString kTuneHint =
     QStringLiteral("Ctrl+T or Ctrl+F12 vklopi ali izklopi Tune, izklop tudi z ESC");
 const QString kMessageFieldColor = QStringLiteral("$00AFFFFF");
@@ -598,6 +599,17 @@ bool TfWK::Write(const QByteArray& bytes) {
     }
 }
 
+int TfWK::TransmitMilliseconds(qsizetype bytes) const {
+    int baud = ComPort->BaudRate() == serial::brCustom
+                   ? ComPort->CustomBaudRate()
+                   : serial::BaudRateToText(ComPort->BaudRate()).toInt();
+    if (baud <= 0) {
+        baud = 1200;
+    }
+    // Ten bit times a byte, and a margin for the driver and the adapter.
+    return static_cast<int>(bytes * 10 * 1000 / baud) + kDrainMarginMs;
+}
+
 bool TfWK::SendIfOpen(const QByteArray& bytes) {
     return PortOpen() && Write(bytes);
 }
@@ -666,7 +678,12 @@ void TfWK::CloseKeyer() {
     if (!PortOpen()) {
         return;
     }
-    SendIfOpen(HostCloseCommand());
+    const QByteArray hostClose = HostCloseCommand();
+    if (SendIfOpen(hostClose)) {
+        // Closing the port purges what the driver has not sent yet; give the
+        // host-close command time to reach the keyer first.
+        QThread::msleep(static_cast<unsigned long>(TransmitMilliseconds(hostClose.size())));
+    }
     try {
         ComPort->SetConnected(false);
     } catch (const platform::Error& e) {

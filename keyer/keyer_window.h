@@ -122,6 +122,7 @@ class TfWK : public QWidget {
     bool SendIfOpen(const QByteArray& bytes);
     bool SendIfReady(const QByteArray& bytes);
     bool Write(const QByteArray& bytes);
+    int TransmitMilliseconds(qsizetype bytes) const;
     void ShowLinkClosed();
     void LinkLost();
     void ReconnectTick();
