@@ -141,8 +141,15 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
         state_.op.MyCall = QStringLiteral("S5");
     }
     state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
-    // Copies of the operator data; the edits' change handlers write back the
-    // same values.
+    FillDataEdits();
+    d.FirstStartToday = d.LastDate != d.Today;
+    d.CurrentYear = platform::LocalToUtc(clock_.Now()).toString(QStringLiteral("yy"));
+    state_.entry = EntryData{};
+    state_.log.HasLines = false;
+}
+
+void TfMain::FillDataEdits() {
+    // From a copy: each edit's change handler writes its field back.
     const OperatorData op = state_.op;
     EMyCall->setText(op.MyCall);
     EMyYearLic->setText(op.MyYearLic);
@@ -151,10 +158,6 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     EMyAddress->setText(op.MyAddress);
     EMyAddress1->setText(op.MyAddress1);
     EMyEmail->setText(op.MyEmail);
-    d.FirstStartToday = d.LastDate != d.Today;
-    d.CurrentYear = platform::LocalToUtc(clock_.Now()).toString(QStringLiteral("yy"));
-    state_.entry = EntryData{};
-    state_.log.HasLines = false;
 }
 
 TfMain::~TfMain() {
@@ -715,14 +718,7 @@ void TfMain::FocusTimerTick() {
 
 void TfMain::ChangeTimerTick() {
     TimerChange->stop();
-    const OperatorData op = state_.op;
-    EMyCall->setText(op.MyCall);
-    EMyYearLic->setText(op.MyYearLic);
-    EMyClub->setText(op.MyClub);
-    EMyName->setText(op.MyName);
-    EMyAddress->setText(op.MyAddress);
-    EMyAddress1->setText(op.MyAddress1);
-    EMyEmail->setText(op.MyEmail);
+    FillDataEdits();
     for (QLabel* l : {LInfo, LError, LDouble, LMult}) {
         l->clear();
     }

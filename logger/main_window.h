@@ -121,6 +121,7 @@ class TfMain : public QMainWindow {
     void BuildTimers();
     void ApplyLoadedSettings();
     void CollectControlSettings();
+    void FillDataEdits();
     void PlaceOnScreen(int left, int top);
     void FirstShow();
 
