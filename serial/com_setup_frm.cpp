@@ -1,0 +1,182 @@
+#include "com_setup_frm.h"
+
+#include "com_port.h"
+#include "serial_ports.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace serial {
+
+// --- TComComboBox -----------------------------------------------------------------------
+
+TComComboBox::TComComboBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+}
+
+void TComComboBox::Bind(TCustomComPort* port, TComProperty property, const QStringList& portNames) {
+    port_ = port;
+    property_ = property;
+    clear();
+    switch (property) {
+        case cpNone:
+            break;
+        case cpPort:
+            addItems(portNames);
+            break;
+        case cpBaudRate:
+            addItems(BaudRateTexts());
+            break;
+        case cpDataBits:
+            addItems(DataBitsTexts());
+            break;
+        case cpStopBits:
+            addItems(StopBitsTexts());
+            break;
+        case cpParity:
+            addItems(ParityTexts());
+            break;
+        case cpFlowControl:
+            addItems(FlowControlTexts());
+            break;
+    }
+    // MatchFixedString compares whole texts, ignoring case.
+    setCurrentIndex(findText(CurrentSettingText(), Qt::MatchFixedString));
+}
+
+QString TComComboBox::CurrentSettingText() const {
+    if (port_ == nullptr)
+        return {};
+    switch (property_) {
+        case cpNone:
+            return {};
+        case cpPort:
+            return port_->Port();
+        case cpBaudRate:
+            return BaudRateToText(port_->BaudRate());
+        case cpDataBits:
+            return DataBitsToText(port_->DataBits());
+        case cpStopBits:
+            return StopBitsToText(port_->StopBits());
+        case cpParity:
+            return ParityToText(port_->Parity().Bits);
+        case cpFlowControl:
+            return FlowControlToText(port_->FlowControlSummary());
+    }
+    return {};
+}
+
+QString TComComboBox::PendingText() const {
+    return currentIndex() >= 0 ? currentText() : QString();
+}
+
+void TComComboBox::ApplySettings() {
+    if (port_ == nullptr)
+        return;
+    const QString text = PendingText();
+    switch (property_) {
+        case cpNone:
+            break;
+        case cpPort:
+            port_->SetPort(text);
+            break;
+        case cpBaudRate:
+            port_->SetBaudRate(TextToBaudRate(text));
+            break;
+        case cpDataBits:
+            port_->SetDataBits(TextToDataBits(text));
+            break;
+        case cpStopBits:
+            port_->SetStopBits(TextToStopBits(text));
+            break;
+        case cpParity:
+            port_->SetParityBits(TextToParity(text));
+            break;
+        case cpFlowControl:
+            port_->SetFlowControlSummary(TextToFlowControl(text));
+            break;
+    }
+}
+
+// --- TComSetupFrm -----------------------------------------------------------------------
+
+TComSetupFrm::TComSetupFrm(TCustomComPort* port, const QStringList& portNames, QWidget* parent)
+    : QDialog(parent), port_(port) {
+    setWindowTitle(QStringLiteral("Setup"));
+    setFixedSize(231, 216);
+
+    struct Row {
+        const char* label;
+        TComProperty property;
+    };
+    static constexpr Row kRows[] = {
+        {"Port", cpPort},          {"Baud rate", cpBaudRate}, {"Data bits", cpDataBits},
+        {"Stop bits", cpStopBits}, {"Parity", cpParity},      {"Flow control", cpFlowControl},
+    };
+
+    auto* group = new QGroupBox(QStringLiteral(" Settings "), this);
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(2);
+    for (const Row& row : kRows) {
+        auto* combo = new TComComboBox(group);
+        combo->Bind(port, row.property, portNames);
+        auto* label = new QLabel(QString::fromLatin1(row.label), group);
+        label->setBuddy(combo);
+        const int line = static_cast<int>(combos_.size());
+        grid->addWidget(label, line, 0);
+        grid->addWidget(combo, line, 1);
+        combos_ << combo;
+    }
+
+    ok_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_->setDefault(true);
+    cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+    connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok_);
+    buttons->addWidget(cancel_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(group);
+    layout->addLayout(buttons);
+}
+
+TComComboBox* TComSetupFrm::Combo(TComProperty property) const {
+    for (TComComboBox* combo : combos_) {
+        if (combo->ComProperty() == property)
+            return combo;
+    }
+    return nullptr;
+}
+
+void TComSetupFrm::ApplySettings() {
+    port_->BeginSettingsChange();
+    try {
+        for (TComComboBox* combo : combos_)
+            combo->ApplySettings();
+    } catch (...) {
+        try {
+            port_->EndSettingsChange();
+        } catch (...) {
+            // The first failure is the one reported.
+        }
+        throw;
+    }
+    port_->EndSettingsChange();
+}
+
+// Part of the component, defined here to keep the component's own file free of widgets.
+void TCustomComPort::ShowSettingsDialog(QWidget* parent) {
+    TComSetupFrm form(this, ListSerialPorts(), parent);
+    if (form.exec() == QDialog::Accepted)
+        form.ApplySettings();
+}
+
+}  // namespace serial

@@ -1,0 +1,64 @@
+// The serial port setup dialog: six pick-only lists bound to settings of one port,
+// holding pending values until OK writes them in one settings change; Cancel changes nothing.
+#pragma once
+
+#include "com_types.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QStringList>
+
+class QPushButton;
+
+namespace serial {
+
+class TCustomComPort;
+
+// A drop-down list bound to one setting of a port by its TComProperty. Picking an item only
+// changes the pending value (its TComSelect; AutoApply is always False here).
+class TComComboBox : public QComboBox {
+    Q_OBJECT
+
+  public:
+    explicit TComComboBox(QWidget* parent = nullptr);
+
+    // Fills the list with the texts of `property` (the given names for cpPort) and selects
+    // the item equal, ignoring case, to the port's current text; none when there is none.
+    void Bind(TCustomComPort* port, TComProperty property, const QStringList& portNames = {});
+    TComProperty ComProperty() const { return property_; }
+    bool AutoApply() const { return false; }
+
+    // The pending value: the selected text, or "" when nothing is selected.
+    QString PendingText() const;
+    // Writes the pending value to the port.
+    void ApplySettings();
+
+  private:
+    QString CurrentSettingText() const;
+
+    TCustomComPort* port_ = nullptr;
+    TComProperty property_ = cpNone;
+};
+
+class TComSetupFrm : public QDialog {
+    Q_OBJECT
+
+  public:
+    TComSetupFrm(TCustomComPort* port, const QStringList& portNames, QWidget* parent = nullptr);
+
+    TComComboBox* Combo(TComProperty property) const;
+    QPushButton* OkButton() const { return ok_; }
+    QPushButton* CancelButton() const { return cancel_; }
+
+    // What OK does: the pending values in the order port, baud rate, data bits, stop bits,
+    // parity, flow control, inside one settings change.
+    void ApplySettings();
+
+  private:
+    TCustomComPort* port_;
+    QList<TComComboBox*> combos_;  // in the order of the table, cpPort first
+    QPushButton* ok_;
+    QPushButton* cancel_;
+};
+
+}  // namespace serial

@@ -1,0 +1,223 @@
+// The setup dialog on the offscreen platform, and the port list it shows.
+#include "serial/com_setup_frm.h"
+#include "serial/com_port.h"
+#include "serial/linux_termios.h"
+#include "serial/serial_ports.h"
+#include "tests/serial/spy_device.h"
+#include "tests/support/winkeyer/winkeyer_simulator.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+using namespace serial;
+using testing_support::DeviceLog;
+using testing_support::SpyDevice;
+using testing_support::WinKeyerSimulator;
+
+namespace {
+
+void ConfigureForKeyer(TCustomComPort& port, const QString& path) {
+    port.SetPort(path);
+    port.SetBaudRate(br1200);
+    TComFlowControl flow;
+    flow.ControlDTR = dtrEnable;
+    flow.XonXoffIn = flow.XonXoffOut = true;
+    port.SetFlowControl(flow);
+}
+
+void Pick(TComSetupFrm& form, TComProperty property, const QString& text) {
+    TComComboBox* combo = form.Combo(property);
+    const int index = combo->findText(text);
+    ASSERT_GE(index, 0) << text.toStdString();
+    combo->setCurrentIndex(index);
+}
+
+// Presses OK as the operator does; what ShowSettingsDialog then does with an accepted form.
+void PressOk(TComSetupFrm& form) {
+    QTest::mouseClick(form.OkButton(), Qt::LeftButton);
+    ASSERT_EQ(form.result(), QDialog::Accepted);
+    form.ApplySettings();
+}
+
+TEST(ComSetupFrm, ShowsTheListsAndTheCurrentSettings) {
+    TComPort port;
+    ConfigureForKeyer(port, "ttyUSB0");
+    TComSetupFrm form(&port, {"ttyS0", "TTYUSB0"});
+    EXPECT_EQ(form.windowTitle(), "Setup");
+    EXPECT_EQ(form.size(), QSize(231, 216));
+    EXPECT_TRUE(form.OkButton()->isDefault());
+    EXPECT_EQ(form.findChild<QGroupBox*>()->title(), " Settings ");
+    QStringList labels;
+    for (QLabel* label : form.findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_EQ(labels, QStringList({"Port", "Baud rate", "Data bits", "Stop bits", "Parity",
+                                   "Flow control"}));
+
+    EXPECT_EQ(form.Combo(cpBaudRate)->count(), 16);
+    EXPECT_EQ(form.Combo(cpBaudRate)->itemText(0), "Custom");
+    EXPECT_EQ(form.Combo(cpDataBits)->count(), 4);
+    EXPECT_EQ(form.Combo(cpStopBits)->count(), 3);
+    EXPECT_EQ(form.Combo(cpParity)->count(), 5);
+    EXPECT_EQ(form.Combo(cpFlowControl)->count(), 4);
+    for (auto p : {cpPort, cpBaudRate, cpDataBits, cpStopBits, cpParity, cpFlowControl}) {
+        EXPECT_FALSE(form.Combo(p)->isEditable());
+        EXPECT_FALSE(form.Combo(p)->AutoApply());
+    }
+
+    // The item equal to the setting, ignoring case, is selected and pending.
+    EXPECT_EQ(form.Combo(cpPort)->PendingText(), "TTYUSB0");
+    EXPECT_EQ(form.Combo(cpBaudRate)->PendingText(), "1200");
+    EXPECT_EQ(form.Combo(cpDataBits)->PendingText(), "8");
+    EXPECT_EQ(form.Combo(cpStopBits)->PendingText(), "1");
+    EXPECT_EQ(form.Combo(cpParity)->PendingText(), "None");
+    EXPECT_EQ(form.Combo(cpFlowControl)->PendingText(), "Software");
+
+    // Picking only changes the pending value.
+    Pick(form, cpBaudRate, "9600");
+    EXPECT_EQ(port.BaudRate(), br1200);
+}
+
+TEST(ComSetupFrm, APortNotInTheListIsNotSelectedAndOkEmptiesIt) {
+    TComPort port;
+    ConfigureForKeyer(port, "COM7");
+    TComSetupFrm form(&port, {"ttyS0", "ttyUSB0"});
+    EXPECT_EQ(form.Combo(cpPort)->currentIndex(), -1);
+    EXPECT_EQ(form.Combo(cpPort)->PendingText(), "");
+    PressOk(form);
+    EXPECT_EQ(port.Port(), "");
+    EXPECT_EQ(port.BaudRate(), br1200);
+    try {
+        port.Open();
+        FAIL() << "opened an unnamed port";
+    } catch (const EComPort& e) {
+        EXPECT_EQ(e.ErrorNumber(), 1);
+    }
+}
+
+TEST(ComSetupFrm, CustomAndFlowControlChoices) {
+    WinKeyerSimulator keyer;
+    TComPort port;
+    ConfigureForKeyer(port, keyer.PortPath());
+    port.Open();
+    {
+        TComSetupFrm form(&port, {keyer.PortPath()});
+        Pick(form, cpBaudRate, "Custom");
+        Pick(form, cpFlowControl, "Hardware");
+        PressOk(form);
+    }
+    EXPECT_EQ(port.BaudRate(), brCustom);
+    int rate = 0;
+    posix::GetBaudRate(keyer.MasterFd(), &rate);
+    EXPECT_EQ(rate, 9600);  // CustomBaudRate, which the dialog offers no field for
+    EXPECT_EQ(port.FlowControl().ControlRTS, rtsHandshake);
+    EXPECT_TRUE(port.FlowControl().OutCTSFlow);
+    EXPECT_FALSE(port.FlowControl().XonXoffIn || port.FlowControl().XonXoffOut);
+    EXPECT_EQ(port.FlowControl().ControlDTR, dtrEnable);
+    {
+        TComSetupFrm form(&port, {keyer.PortPath()});
+        EXPECT_EQ(form.Combo(cpFlowControl)->PendingText(), "Hardware");
+        Pick(form, cpFlowControl, "None");
+        PressOk(form);
+    }
+    EXPECT_EQ(port.FlowControlSummary(), fcNone);
+    EXPECT_EQ(port.FlowControl().ControlRTS, rtsDisable);
+    EXPECT_EQ(port.FlowControl().ControlDTR, dtrEnable);
+}
+
+TEST(ComSetupFrm, OkOnAnOpenPortAppliesOnceAndMovesToANewPort) {
+    WinKeyerSimulator first;
+    WinKeyerSimulator second;
+    auto log = std::make_shared<DeviceLog>();
+    TComPort port(std::make_unique<SpyDevice>(log));
+    ConfigureForKeyer(port, first.PortPath());
+    port.Open();
+    log->calls.clear();
+    {
+        TComSetupFrm form(&port, {first.PortPath(), second.PortPath()});
+        Pick(form, cpBaudRate, "4800");
+        PressOk(form);
+    }
+    EXPECT_EQ(log->calls, QStringList({"queues", "line", "timeouts"}));
+    EXPECT_EQ(log->lastLine.BaudRate, 4800);
+
+    log->calls.clear();
+    {
+        TComSetupFrm form(&port, {first.PortPath(), second.PortPath()});
+        Pick(form, cpPort, second.PortPath());
+        Pick(form, cpParity, "Even");
+        PressOk(form);
+    }
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.Port(), second.PortPath());
+    EXPECT_EQ(log->lastLine.Parity, 2);
+    port.SendText(QByteArray("S"));
+    EXPECT_TRUE(second.WaitForReceived("S"));
+}
+
+TEST(ComSetupFrm, ShowSettingsDialogCancelChangesNothingAndOkApplies) {
+    TComPort port;
+    ConfigureForKeyer(port, "COM7");
+    const TComSettings before = port.Settings();
+    auto operate = [](bool ok) {
+        QTimer::singleShot(0, [ok] {
+            auto* form = qobject_cast<TComSetupFrm*>(QApplication::activeModalWidget());
+            ASSERT_NE(form, nullptr);
+            Pick(*form, cpBaudRate, "57600");
+            Pick(*form, cpDataBits, "7");
+            Pick(*form, cpStopBits, "2");
+            Pick(*form, cpParity, "Odd");
+            Pick(*form, cpFlowControl, "None");
+            QTest::mouseClick(ok ? form->OkButton() : form->CancelButton(), Qt::LeftButton);
+        });
+    };
+    operate(false);
+    port.ShowSettingsDialog();
+    EXPECT_EQ(port.Settings(), before);
+
+    operate(true);
+    port.ShowSettingsDialog();
+    EXPECT_EQ(port.BaudRate(), br57600);
+    EXPECT_EQ(port.DataBits(), dbSeven);
+    EXPECT_EQ(port.StopBits(), sbTwoStopBits);
+    EXPECT_EQ(port.Parity().Bits, prOdd);
+    EXPECT_EQ(port.FlowControlSummary(), fcNone);
+    EXPECT_FALSE(QApplication::activeModalWidget());  // the form is gone
+}
+
+TEST(ListSerialPorts, SystemDevicesSortedCaseInsensitively) {
+    QTemporaryDir root;
+    const QString tty = root.filePath("class/tty");
+    const QString byId = root.filePath("by-id");
+    auto makePort = [&](const QString& name, const char* type) {
+        QDir().mkpath(tty + "/" + name + "/device");
+        if (type) {
+            QFile f(tty + "/" + name + "/type");
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(type);
+        }
+    };
+    makePort("ttyUSB0", nullptr);
+    makePort("ttyS1", "4\n");
+    makePort("ttyS0", "0\n");  // no UART behind it
+    makePort("COM10", nullptr);
+    makePort("com3", nullptr);
+    QDir().mkpath(tty + "/tty0");  // a virtual console, no device
+    QDir().mkpath(byId);
+    QFile::link(tty + "/ttyUSB0", byId + "/usb-FTDI_FT232R-if00-port0");
+
+    const QStringList ports = ListSerialPorts({tty, byId});
+    EXPECT_EQ(ports, QStringList({byId + "/usb-FTDI_FT232R-if00-port0", "COM10", "com3", "ttyS1",
+                                  "ttyUSB0"}));
+    EXPECT_TRUE(ListSerialPorts({root.filePath("none"), root.filePath("none")}).isEmpty());
+}
+
+}  // namespace

@@ -1,0 +1,156 @@
+// A WinKeyer on a pseudo-terminal, for the serial and keyer tests: the port under test opens
+// PortPath(), and the simulator answers on its own thread as a keyer does on its host
+// interface. It records every byte it receives, with the time it read it.
+//
+//   testing_support::WinKeyerSimulator keyer;            // or keyer(linkPath) for a stable name
+//   port.SetPort(keyer.PortPath()); port.Open();
+//   port.SendText(QByteArray("\x00\x02", 2));
+//   ASSERT_TRUE(keyer.WaitForReceived(QByteArray("\x00\x02", 2)));   // blocks this thread
+//   ASSERT_TRUE(QTest::qWaitFor([&] { return got.contains('\x17'); }));  // runs the event loop
+//
+// The sim's waits block the calling thread; to see the port's OnRxChar run, wait with the event
+// loop running (QTest::qWaitFor). Destroying the simulator is unplugging the adapter: the
+// master closes and the open port sees a hang-up. A new simulator made with the same link
+// path is the adapter plugged in again.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace testing_support {
+
+// The protocol bytes the simulator understands or sends.
+namespace winkeyer {
+inline constexpr std::uint8_t kAdmin = 0x00;
+inline constexpr std::uint8_t kAdminHostOpen = 0x02;
+inline constexpr std::uint8_t kAdminHostClose = 0x03;
+inline constexpr std::uint8_t kAdminEcho = 0x04;
+inline constexpr std::uint8_t kSidetone = 0x01;
+inline constexpr std::uint8_t kSetSpeed = 0x02;
+inline constexpr std::uint8_t kClearBuffer = 0x0A;
+inline constexpr std::uint8_t kKeyImmediate = 0x0B;
+inline constexpr std::uint8_t kSetModeRegister = 0x0E;
+inline constexpr std::uint8_t kRequestStatus = 0x15;
+inline constexpr std::uint8_t kBufferedSpeed = 0x1C;
+inline constexpr std::uint8_t kCancelBufferedSpeed = 0x1E;
+
+inline constexpr std::uint8_t kStatusIdle = 0xC0;     // 192
+inline constexpr std::uint8_t kStatusBusy = 0xC4;     // 196
+inline constexpr std::uint8_t kStatusPaddle = 0xC6;   // 198, break-in
+inline constexpr std::uint8_t kStatusKeyDown = 0xD8;  // 216
+inline constexpr std::uint8_t kPotReport = 0x80;      // | pot position 0..63
+
+inline constexpr std::uint8_t kModeSerialEcho = 0x04;  // mode register bit 2
+inline constexpr std::uint8_t kDefaultVersion = 23;    // "Winkeyer 2"
+}  // namespace winkeyer
+
+class WinKeyerSimulator {
+  public:
+    using Clock = std::chrono::steady_clock;
+    struct ReceivedByte {
+        std::uint8_t value;
+        Clock::time_point at;
+    };
+
+    // Opens the pty and starts the keyer. With `linkPath`, a symbolic link there points to
+    // the slave (replacing a link a previous simulator left).
+    explicit WinKeyerSimulator(const QString& linkPath = {},
+                               std::uint8_t version = winkeyer::kDefaultVersion);
+    // Unplugs: ends the thread, closes the master (an open port sees a hang-up), removes the
+    // link if it still points here.
+    ~WinKeyerSimulator();
+    WinKeyerSimulator(const WinKeyerSimulator&) = delete;
+    WinKeyerSimulator& operator=(const WinKeyerSimulator&) = delete;
+
+    // What the port should open: the link when there is one, else the slave.
+    QString PortPath() const;
+    QString SlavePath() const { return slavePath_; }
+    // The master, for reading the line settings in force (tcgetattr, TCGETS2); on Linux the
+    // master reports the slave's settings. Never read or write it.
+    int MasterFd() const { return master_; }
+
+    // --- Keyer state.
+    bool HostOpen() const;
+    int Speed() const;  // WPM of the last 02 nn; 0 means "use the pot"
+    std::uint8_t ModeRegister() const;
+    std::uint8_t Sidetone() const;
+    bool KeyDown() const;
+    bool Busy() const;             // keying text (status busy sent, idle not yet)
+    QByteArray KeyedText() const;  // every character keyed so far
+    // Milliseconds a dit lasts at the speed in force: 1200 / WPM.
+    double DitMilliseconds() const;
+
+    // --- Sending to the host, from the calling thread.
+    void SendRaw(const QByteArray& bytes);
+    void SendPotReport(int position);  // 0x80 | position (0..63)
+    void SendPaddleStatus();           // 0xC6
+
+    // --- What the host sent.
+    std::vector<ReceivedByte> Received() const;
+    QByteArray ReceivedBytes() const;
+    void ClearReceived();
+
+    // --- Waits of the calling thread; true when it happened within the timeout.
+    bool WaitForReceived(const QByteArray& bytes, int timeoutMs = 2000) const;  // anywhere
+    bool WaitForIdle(int timeoutMs = 5000) const;  // nothing left to key, idle sent
+    bool WaitFor(const std::function<bool()>& condition, int timeoutMs) const;
+
+    // Stops reading from the host (its writes then fill the pty's queue), or resumes.
+    void PauseReading(bool paused);
+
+  private:
+    struct KeyItem {
+        enum Kind { Character, BufferedSpeed, CancelBufferedSpeed } kind;
+        std::uint8_t value;
+    };
+
+    void Run();
+    void Feed(std::uint8_t byte, QByteArray& out);
+    void Execute(QByteArray& out);
+    void StepKeying(Clock::time_point now, QByteArray& out);
+    int PollTimeoutMs(Clock::time_point now) const;
+    double DitMsLocked() const;
+    void WriteToHost(const QByteArray& bytes);
+    void Wake();
+
+    int master_ = -1;
+    int slave_ = -1;  // held open so that the master never sees the slave side close
+    int wakeFd_ = -1;
+    QString slavePath_;
+    QString linkPath_;
+    const std::uint8_t version_;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    std::mutex writeMutex_;
+    bool stop_ = false;
+    bool paused_ = false;
+    std::vector<ReceivedByte> received_;
+    std::vector<std::uint8_t> command_;  // a command whose parameters are still arriving
+    int parametersNeeded_ = 0;
+    bool hostOpen_ = false;
+    int speed_ = 20;
+    int bufferedSpeed_ = 0;
+    std::uint8_t mode_ = 0;
+    std::uint8_t sidetone_ = 0;
+    bool keyDown_ = false;
+    bool busy_ = false;
+    std::deque<KeyItem> toKey_;
+    bool keying_ = false;
+    std::uint8_t keyingChar_ = 0;
+    Clock::time_point keyedAt_;
+    QByteArray keyedText_;
+
+    std::thread thread_;
+};
+
+}  // namespace testing_support
