@@ -1,5 +1,5 @@
 // Corvatta: the contest logger.
-#include "logger/main_window.h"
+#include "logger/program.h"
 #include "logger/station_state.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     corvatta::StationState state;
-    corvatta::TfMain main(state, platform::DefaultClock());
-    main.show();
+    corvatta::Program program(state, platform::DefaultClock());
+    program.main.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "logger/calendar.h"
 #include "logger/settings.h"
+#include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QScreen>
 #include <algorithm>
@@ -225,6 +227,7 @@ void TfMain::BuildWorkPanel() {
     BMode->setReadOnly(true);
     BMode->setFont(SizedFont(12, true));
     BMode->setFocusPolicy(Qt::NoFocus);
+    BMode->installEventFilter(this);
 
     Shape = MakeShape(p, QStringLiteral("Shape"), 150, 64, colors::ColorBusy);
     Shape1 = MakeShape(p, QStringLiteral("Shape1"), 170, 64, colors::ColorBusy);
@@ -551,11 +554,24 @@ void TfMain::closeEvent(QCloseEvent* event) {
 
 bool TfMain::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && (watched == ECall || watched == EditLL)) {
-        return EntryKeyPress(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        try {
+            if (watched == ECall && EntryKeyDown(key)) {
+                return true;
+            }
+            return EntryKeyPress(key);
+        } catch (...) {
+            // A contact that could not be written, a bad cell in the log:
+            // shown here, and the key is used up.
+            platform::ShowCurrentException();
+            return true;
+        }
     }
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == Log->viewport()) {
             LogClick(state_.log);
+        } else if (watched == BMode) {
+            BModeClick();
         } else if (watched == EWinkeyer) {
             emit keyerWindowRequested();
         } else if (watched == EMyYearLic && EMyYearLic->text() == kYearHint) {

@@ -27,6 +27,10 @@ class Clock;
 
 namespace corvatta {
 
+namespace keyer {
+class TfWK;
+class TfMemo;
+}  // namespace keyer
 class QsoLogModel;
 
 // Addresses of the two contest pages opened from the "Ostalo" menu.
@@ -54,6 +58,10 @@ class TfMain : public QMainWindow {
     void ReloadLog();
     // Runs the entry checks on the entry line's text.
     void ValidateEntry();
+
+    // The keyer windows, created after this one; the entry line sends its
+    // messages and bytes through them.
+    void AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo);
 
     // The entry line's Run/S-P sequence hooks in here: after every
     // validation, and as the last step of logging a contact.
@@ -147,7 +155,17 @@ class TfMain : public QMainWindow {
     void ShowScore(const Score& score);
     void ClearEntryLabels();
     bool EntryKeyPress(QKeyEvent* event);
+    bool EntryKeyDown(QKeyEvent* event);
     void EnterPressed();
+    void EscPressed();
+    void HandOverAfterLogging();
+    void EntryChecksAfterChange();
+    void BModeClick();
+    bool StartMessage(const QString& text);
+    bool SendMessage(const QString& text);
+    bool SendBytes(const QByteArray& bytes);
+    bool KeyerPortOpen() const;
+    void ShowMessageKey(const QString& key);
     void ClearLogClick();
     void DeleteLastQsoClick();
     void SaveAsClick(bool cabrillo);
@@ -158,6 +176,8 @@ class TfMain : public QMainWindow {
 
     StationState& state_;
     platform::Clock& clock_;
+    keyer::TfWK* wk_ = nullptr;
+    keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
     LicenceTable licences_;

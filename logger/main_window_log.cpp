@@ -5,6 +5,7 @@
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
 #include "logger/validation.h"
+#include "platform/application.h"
 #include "platform/dialogs.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"
@@ -72,12 +73,13 @@ void TfMain::BuildLog() {
     connect(logModel_, &QsoLogModel::CellEdited, this, [this] { LogSetEditText(state_.log); });
     connect(qApp, &QApplication::focusChanged, this, &TfMain::GridFocusChanged);
 
-    connect(ClearMenu, &QAction::triggered, this, &TfMain::ClearLogClick);
-    connect(DeleteLastQSO, &QAction::triggered, this, &TfMain::DeleteLastQsoClick);
-    connect(SaveAsLog, &QAction::triggered, this, [this] { SaveAsClick(false); });
-    connect(SaveAsCbr, &QAction::triggered, this, [this] { SaveAsClick(true); });
-    connect(SaveCbr, &QAction::triggered, this, &TfMain::SaveCbrClick);
-    connect(OpenLog, &QAction::triggered, this, &TfMain::OpenLogClick);
+    using platform::Guarded;
+    connect(ClearMenu, &QAction::triggered, this, Guarded([this] { ClearLogClick(); }));
+    connect(DeleteLastQSO, &QAction::triggered, this, Guarded([this] { DeleteLastQsoClick(); }));
+    connect(SaveAsLog, &QAction::triggered, this, Guarded([this] { SaveAsClick(false); }));
+    connect(SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAsClick(true); }));
+    connect(SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbrClick(); }));
+    connect(OpenLog, &QAction::triggered, this, Guarded([this] { OpenLogClick(); }));
 }
 
 void TfMain::ShowScore(const Score& score) {
@@ -151,24 +153,15 @@ bool TfMain::EntryKeyPress(QKeyEvent* event) {
         EnterPressed();
         return true;
     }
-    if (c == u'\b' || c == QChar(0x1B)) {
+    if (c == QChar(0x1B)) {
+        EscPressed();
+        return true;
+    }
+    if (c == u'\b') {
         return false;
     }
     // Only what a callsign and a year are made of reaches the line.
     return !IsEntryCharacter(c);
-}
-
-void TfMain::EnterPressed() {
-    auto& e = state_.entry;
-    if (e.EntryState == 4) {
-        e.EntryState = 0;
-    }
-    const bool valid = IsValidForLogging(e, ECall->text());
-    const bool cw = state_.op.Mode == QLatin1String("CW");
-    const bool ssb = state_.op.Mode == QLatin1String("SSB");
-    if (valid && ((cw && !state_.keyer.EnterSendMsg) || ssb)) {
-        LogQso();
-    }
 }
 
 void TfMain::LogQso() {
@@ -249,8 +242,14 @@ void TfMain::OpenLogClick() {
 void TfMain::GridFocusChanged(QWidget* old, QWidget* now) {
     const auto inGrid = [this](QWidget* w) { return w && (w == Log || Log->isAncestorOf(w)); };
     if (inGrid(old) && !inGrid(now)) {
-        if (const auto score = logBook_->SaveGridEdits()) {
-            ShowScore(*score);
+        try {
+            if (const auto score = logBook_->SaveGridEdits()) {
+                ShowScore(*score);
+            }
+        } catch (...) {
+            // A cell that is no number, or a log that could not be
+            // rewritten: the operator sees why and can mend it.
+            platform::ShowCurrentException();
         }
     }
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QApplication>
+#include <utility>
 
 namespace platform {
 
@@ -17,5 +18,20 @@ class Application : public QApplication {
 // Shows the exception currently being handled; for catch blocks outside
 // the event loop.
 void ShowCurrentException();
+
+// Wraps a handler so that its exception is shown where it happens. Letting
+// it unwind through the toolkit's event dispatch works (notify catches it)
+// but leaves the toolkit's own bookkeeping of that event behind, so
+// handlers that may fail by design (file commands) are wrapped.
+template <typename F>
+auto Guarded(F f) {
+    return [f = std::move(f)]() {
+        try {
+            f();
+        } catch (...) {
+            ShowCurrentException();
+        }
+    };
+}
 
 }  // namespace platform

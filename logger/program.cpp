@@ -1,0 +1,45 @@
+#include "program.h"
+
+namespace corvatta {
+
+namespace {
+
+keyer::MainWindowControls ControlsOf(TfMain& m) {
+    keyer::MainWindowControls c;
+    c.window = &m;
+    c.BMode = m.BMode;
+    c.EWinkeyer = m.EWinkeyer;
+    c.LSpeed = m.LSpeed;
+    c.LSpeedPaddle = m.LSpeedPaddle;
+    c.LTransmit = m.LTransmit;
+    c.LMemo = m.LMemo;
+    c.LRun = m.LRun;
+    c.LESM = m.LESM;
+    c.ECall = m.ECall;
+    c.EditLL = m.EditLL;
+    c.CS5 = m.CS5;
+    return c;
+}
+
+}  // namespace
+
+Program::Program(StationState& state, platform::Clock& clock)
+    : main(state, clock), link(ControlsOf(main)), wk(state, link), memo(state, link, wk) {
+    wk.SetMemoWindow(&memo);
+    main.AttachKeyer(&wk, &memo);
+    QObject::connect(&main, &TfMain::keyerWindowRequested, &wk, [this] {
+        wk.show();
+        wk.raise();
+        wk.activateWindow();
+    });
+    QObject::connect(&main, &TfMain::keyerLinkOpenRequested, &wk, [this] {
+        if (!wk.ComPort->Connected()) {
+            wk.OpenKeyer();
+        }
+    });
+    QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &wk, [this] { wk.CloseKeyer(); });
+    QObject::connect(&main, &TfMain::openComRequested, &wk, [this] { wk.BOpenCom->click(); });
+    QObject::connect(&main, &TfMain::memoWindowRequested, &memo, [this] { memo.show(); });
+}
+
+}  // namespace corvatta
