@@ -10,6 +10,7 @@
 #include "platform/program_dir.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/window_placement.h"
 
 #include <QButtonGroup>
 #include <QKeyEvent>
@@ -474,7 +475,7 @@ void TfWK::LoadKeyerWindowSettings() {
         doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state_.view.WKTop);
     state_.view.WKLeft =
         doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state_.view.WKLeft);
-    move(state_.view.WKLeft, state_.view.WKTop);
+    platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
     bitness_ = platform::BitnessText();
 }
 

@@ -10,13 +10,13 @@
 #include "platform/ini_file.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/window_placement.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
-#include <QScreen>
 #include <algorithm>
 
 namespace corvatta {
@@ -440,26 +440,7 @@ void TfMain::ApplyLoadedSettings() {
     apply(CBRK, state_.panel.RKChk);
     apply(CS5, state_.panel.AutoS5);
     apply(CLL, state_.panel.AutoLL);
-    PlaceOnScreen(state_.view.MainLeft, state_.view.MainTop);
-}
-
-void TfMain::PlaceOnScreen(int left, int top) {
-    // The design position suits the wide screen the program was first used
-    // on; a window that does not fit where it was put is pulled onto the
-    // screen holding its top-left corner (or the primary screen), so no
-    // part of the log is out of reach.
-    const QRect wanted(left, top, width(), height());
-    const QScreen* target = QGuiApplication::screenAt(wanted.topLeft());
-    if (!target) {
-        target = QGuiApplication::primaryScreen();
-    }
-    if (!target || target->availableGeometry().contains(wanted)) {
-        move(left, top);
-        return;
-    }
-    const QRect area = target->availableGeometry();
-    move(std::clamp(left, area.left(), std::max(area.left(), area.right() + 1 - width())),
-         std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - height())));
+    platform::PlaceOnScreen(this, state_.view.MainLeft, state_.view.MainTop);
 }
 
 void TfMain::CollectControlSettings() {

@@ -130,7 +130,6 @@ class TfMain : public QMainWindow {
     void ApplyLoadedSettings();
     void CollectControlSettings();
     void FillDataEdits();
-    void PlaceOnScreen(int left, int top);
     void FirstShow();
 
     // Operator data panel.
