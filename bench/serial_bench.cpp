@@ -1,4 +1,4 @@
-// The serial link's three speed goals (issue 4), against the WinKeyer simulator on a pty:
+// The serial link's three speed goals, against the WinKeyer simulator on a pty:
 //   BM_RxLatency       a byte written on the pty master until OnRxChar runs on the UI thread
 //                      (goal: median under 0.5 ms);
 //   BM_SendText3Bytes  SendText of a 3-byte command on an idle open port (median under 0.2 ms);
