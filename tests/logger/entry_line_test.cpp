@@ -230,6 +230,49 @@ TEST_F(EntryLineTest, SpeedKeysFunctionKeysAndEsc) {
     EXPECT_EQ(Call()->text(), "S59AB/P");
 }
 
+TEST_F(EntryLineTest, TuneProfilesAndLeavingAContactHalfway) {
+    Start(true);
+    dir_.Write("Corvatta.ini",
+               "[ComPort]\r\nPort=" + sim_.PortPath().toUtf8() + "\r\n[CALL2]\r\nMyCall=S51QQ\r\n");
+    Key(Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(Received(QByteArray("\x0B\x01", 2)));
+    EXPECT_TRUE(state_.flags.TuneOn);
+    QTest::qWait(200);  // the keyer's key-down report comes back first
+    Key(Qt::Key_F5, Qt::ControlModifier);
+    EXPECT_TRUE(Received(QByteArray("\x0B\x00", 2)));
+    EXPECT_FALSE(state_.flags.TuneOn);
+    ASSERT_TRUE(KeyerIdle());
+
+    // Profile keys work only once enabled, and only on an (almost) empty line.
+    Key(Qt::Key_F2, Qt::ControlModifier);
+    QTest::qWait(600);
+    EXPECT_EQ(state_.op.MyCall, "S59XYZ");
+    state_.ProfileKeysEnabled = true;
+    Type("S59");
+    Key(Qt::Key_F2, Qt::ControlModifier);
+    QTest::qWait(600);
+    EXPECT_EQ(state_.op.MyCall, "S59XYZ");
+    Call()->clear();
+    Key(Qt::Key_F2, Qt::ControlModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return state_.op.FileCall == "S51QQ"; }, 1500));
+    EXPECT_EQ(program_->main.EMyCall->text(), "S51QQ");
+
+    // In state 1, wiping the line drops the sequence back to its start, and
+    // so does F10 in the middle of a contact.
+    Type("S59ABC");
+    Enter();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
+    Key(Qt::Key_F12);
+    EXPECT_EQ(state_.entry.EntryState, 0);
+    ASSERT_TRUE(KeyerIdle());
+    Type("S59ABD");
+    Enter();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
+    Key(Qt::Key_F10);
+    EXPECT_EQ(state_.entry.EntryState, 0);
+    EXPECT_FALSE(state_.keyer.RunMode);
+}
+
 TEST_F(EntryLineTest, TheSsbCategoryKnowsOnlyTypingEnterAndEsc) {
     Start(true, {}, "");
     program_->main.EMode->setCurrentIndex(1);
