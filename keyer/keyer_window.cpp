@@ -37,16 +37,6 @@ const QString kTuneHint =
 const QString kMessageFieldColor = QStringLiteral("$00AFFFFF");
 const QString kFixedMessageColor = QStringLiteral("$00FFEEAA");
 
-// Message fields show what is typed in capitals.
-class UpperCaseValidator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString& input, int&) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
 template <typename T>
 T* Place(T* w, QWidget* parent, const QString& name, int x, int y, int width, int height) {
     w->setParent(parent);
@@ -294,7 +284,7 @@ void TfWK::BuildWindow() {
         EdFv[i] = Edit(p, QStringLiteral("EdF") + n + QStringLiteral("v"), QString(), 332, y, 140);
         for (QLineEdit* e : {EdF[i], EdFs[i], EdFv[i]}) {
             e->setFixedHeight(18);
-            e->setValidator(new UpperCaseValidator(e));
+            platform::MakeUpperCase(e);
         }
     }
     // F4 sends the own call and F5 the correspondent's call.

@@ -10,30 +10,6 @@
 
 namespace corvatta::keyer {
 
-void PaintBackground(QWidget* widget, const QString& colorText) {
-    if (widget == nullptr) {
-        return;
-    }
-    QPalette p = widget->palette();
-    const QColor c = platform::ColorOf(colorText);
-    p.setColor(QPalette::Window, c);
-    p.setColor(QPalette::Base, c);
-    p.setColor(QPalette::Button, c);
-    widget->setPalette(p);
-    widget->setAutoFillBackground(true);
-}
-
-void PaintText(QWidget* widget, const QString& colorText) {
-    if (widget == nullptr) {
-        return;
-    }
-    QPalette p = widget->palette();
-    const QColor c = platform::ColorOf(colorText);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
-    widget->setPalette(p);
-}
-
 void WidgetMainWindowLink::SetModeButtonColor(const QString& colorText) {
     PaintBackground(c_.BMode, colorText);
 }

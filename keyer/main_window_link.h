@@ -5,6 +5,8 @@
 // WidgetMainWindowLink implements it over the main window's controls.
 #pragma once
 
+#include "platform/widget_look.h"
+
 #include <QPoint>
 #include <QString>
 
@@ -97,8 +99,7 @@ class WidgetMainWindowLink final : public MainWindowLink {
     MainWindowControls c_;
 };
 
-// Paints a control's background, or its text, from a colour text.
-void PaintBackground(QWidget* widget, const QString& colorText);
-void PaintText(QWidget* widget, const QString& colorText);
+using platform::PaintBackground;
+using platform::PaintText;
 
 }  // namespace corvatta::keyer

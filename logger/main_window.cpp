@@ -10,6 +10,7 @@
 #include "platform/ini_file.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/widget_look.h"
 #include "platform/window_placement.h"
 
 #include <QApplication>
@@ -71,20 +72,8 @@ QFrame* MakeShape(QWidget* parent, const QString& name, int x, int y, const QStr
     f->setGeometry(x, y, 16, 16);
     f->setFrameShape(QFrame::Box);
     f->setAutoFillBackground(true);
-    SetBackground(f, color);
+    PaintBackground(f, color);
     return f;
-}
-
-// Edits that show what is typed in upper case, keeping the caret in place.
-void MakeUpperCase(QLineEdit* edit) {
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-        const QString upper = text.toUpper();
-        if (upper != text) {
-            const int pos = edit->cursorPosition();
-            edit->setText(upper);
-            edit->setCursorPosition(pos);
-        }
-    });
 }
 
 QTimer* MakeTimer(QObject* parent, const QString& name, int interval, bool singleShot) {
@@ -96,23 +85,6 @@ QTimer* MakeTimer(QObject* parent, const QString& name, int interval, bool singl
 }
 
 }  // namespace
-
-void SetBackground(QWidget* widget, const QString& colorText) {
-    QPalette p = widget->palette();
-    const QColor c = platform::ColorOf(colorText);
-    p.setColor(QPalette::Window, c);
-    p.setColor(QPalette::Base, c);
-    widget->setPalette(p);
-    widget->setAutoFillBackground(true);
-}
-
-void SetTextColor(QWidget* widget, const QString& colorText) {
-    QPalette p = widget->palette();
-    const QColor c = platform::ColorOf(colorText);
-    p.setColor(QPalette::WindowText, c);
-    p.setColor(QPalette::Text, c);
-    widget->setPalette(p);
-}
 
 TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     : QMainWindow(parent), state_(state), clock_(clock) {
@@ -187,7 +159,7 @@ void TfMain::BuildWindow() {
     Log->verticalHeader()->setDefaultSectionSize(35);
     Log->setFont(PixelFont(QStringLiteral("Consolas"), 24));
     Log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    SetBackground(Log, QStringLiteral("clCream"));
+    PaintBackground(Log, QStringLiteral("clCream"));
 
     BuildWorkPanel();
     BuildDataPanel();
@@ -217,11 +189,11 @@ void TfMain::BuildWorkPanel() {
 
     ECall = MakeEdit(p, QStringLiteral("ECall"), 150, 8, 265, 50);
     ECall->setFont(PixelFont(QStringLiteral("Arial"), 32));
-    MakeUpperCase(ECall);
+    platform::MakeUpperCase(ECall);
     EditLL = MakeEdit(p, QStringLiteral("EditLL"), 420, 8, 50, 50);
     EditLL->setFont(PixelFont(QStringLiteral("Arial"), 24));
     EditLL->setReadOnly(true);
-    SetBackground(EditLL, QStringLiteral("clCream"));
+    PaintBackground(EditLL, QStringLiteral("clCream"));
     EditLL->installEventFilter(this);
     BMode = MakeEdit(p, QStringLiteral("BMode"), 475, 8, 70, 50);
     BMode->setReadOnly(true);
@@ -241,10 +213,10 @@ void TfMain::BuildWorkPanel() {
     LError->setFont(SizedFont(10, true));
     LDouble = MakeLabel(p, QStringLiteral("LDouble"), QString(), 150, 86, 200, 20);
     LDouble->setFont(SizedFont(10, true));
-    SetTextColor(LDouble, colors::ColorRed);
+    PaintText(LDouble, colors::ColorRed);
     LMult = MakeLabel(p, QStringLiteral("LMult"), QString(), 360, 86, 60, 20);
     LMult->setFont(SizedFont(10, true));
-    SetTextColor(LMult, colors::ColorBlue);
+    PaintText(LMult, colors::ColorBlue);
     LMemo = MakeLabel(p, QStringLiteral("LMemo"), QString(), 150, 110, 200, 20);
     LTransmit = MakeLabel(p, QStringLiteral("LTransmit"), QString(), 360, 110, 120, 20);
 
@@ -282,7 +254,7 @@ void TfMain::BuildDataPanel() {
     };
     EMyCall = field(QStringLiteral("EMyCall"), QStringLiteral("Pozivni znak"),
                     QStringLiteral("ZNAK"), 12, 10, 150);
-    MakeUpperCase(EMyCall);
+    platform::MakeUpperCase(EMyCall);
     EMyYearLic = field(QStringLiteral("EMyYearLic"), kYearHint, kYearHint, 175, 10, 120);
     EMyYearLic->installEventFilter(this);
 
@@ -304,7 +276,7 @@ void TfMain::BuildDataPanel() {
     CBRK->setGeometry(220, 75, 170, 24);
     EMyClub = MakeEdit(p, QStringLiteral("EMyClub"), 220, 100, 150, 24);
     EMyClub->setToolTip(QStringLiteral("Klub"));
-    MakeUpperCase(EMyClub);
+    platform::MakeUpperCase(EMyClub);
     EMyClub->hide();
 
     EMyName = field(QStringLiteral("EMyName"), QStringLiteral("Ime priimek"),
@@ -478,11 +450,11 @@ void TfMain::FirstShow() {
     EditLL->clear();
     if (state_.keyer.RunMode) {
         LRun->setText(QStringLiteral("RUN"));
-        SetTextColor(LRun, colors::ColorRed);
+        PaintText(LRun, colors::ColorRed);
         state_.entry.EntryState = 0;
     } else {
         LRun->setText(QStringLiteral("S/P"));
-        SetTextColor(LRun, colors::ColorBlack);
+        PaintText(LRun, colors::ColorBlack);
         // Zero, as F10 sets it: Enter on a bare callsign calls the station
         // from the first contact on.
         state_.entry.EntryState = 0;
@@ -596,7 +568,7 @@ void TfMain::CheckOperatorData() {
     TimerCheck->stop();
     auto& s = state_;
     const auto paint = [](QWidget* w, bool ok) {
-        SetBackground(w, ok ? colors::ColorFieldOk : colors::ColorFieldWrong);
+        PaintBackground(w, ok ? colors::ColorFieldOk : colors::ColorFieldWrong);
     };
     s.CallValid =
         s.op.MyCall.contains(QLatin1String("S5"), Qt::CaseInsensitive) && s.op.MyCall.size() > 3;
@@ -636,7 +608,7 @@ void TfMain::SaveClick() {
         state_.ProfileKeysEnabled = true;
         EMyName->clear();
         if (LMyName) {
-            SetTextColor(LMyName, colors::ColorRed);
+            PaintText(LMyName, colors::ColorRed);
         }
     } else {
         SwitchToCallsignLog();
@@ -759,12 +731,12 @@ void TfMain::ClockTimerTick() {
     switch (ClockTimerLayout(state_.dates.Today, state_.dates.UtcTime)) {
         case ClockLayout::LastMinute:
             ApplyClockLayout(true);
-            SetTextColor(LTest, colors::ColorBlue);
+            PaintText(LTest, colors::ColorBlue);
             LTest->setText(banners::kLastMinute);
             break;
         case ClockLayout::End:
             ApplyClockLayout(false);
-            SetTextColor(LTest, colors::ColorRed);
+            PaintText(LTest, colors::ColorRed);
             LTest->setText(banners::kEnd);
             break;
         case ClockLayout::Unchanged:
@@ -781,17 +753,17 @@ void TfMain::ClockTimerTick() {
 void TfMain::ApplyClockLayout(bool lastMinute) {
     if (lastMinute) {
         LClock->setFont(SizedFont(10, true));
-        SetTextColor(LClock, colors::ColorBlack);
+        PaintText(LClock, colors::ColorBlack);
         LClock->move(15, 12);
         LSecond->setFont(SizedFont(24));
-        SetTextColor(LSecond, colors::ColorRed);
+        PaintText(LSecond, colors::ColorRed);
         LSecond->move(60, 8);
     } else {
         LClock->setFont(SizedFont(24, true));
-        SetTextColor(LClock, colors::ColorBlue);
+        PaintText(LClock, colors::ColorBlue);
         LClock->move(10, 12);
         LSecond->setFont(SizedFont(10));
-        SetTextColor(LSecond, colors::ColorBlack);
+        PaintText(LSecond, colors::ColorBlack);
         LSecond->move(105, 25);
     }
 }

@@ -7,6 +7,7 @@
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
 #include "logger/station_state.h"
+#include "platform/widget_look.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -185,9 +186,7 @@ class TfMain : public QMainWindow {
     bool saved_ = false;
 };
 
-// Paints a control's background from a colour text.
-void SetBackground(QWidget* widget, const QString& colorText);
-// Sets a label's text colour from a colour text.
-void SetTextColor(QWidget* widget, const QString& colorText);
+using platform::PaintBackground;
+using platform::PaintText;
 
 }  // namespace corvatta

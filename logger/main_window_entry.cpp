@@ -111,7 +111,7 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
     if (key == Qt::Key_F10) {
         k.RunMode = !k.RunMode;
         LRun->setText(k.RunMode ? QStringLiteral("RUN") : QStringLiteral("S/P"));
-        SetTextColor(LRun, k.RunMode ? colors::ColorRed : colors::ColorBlack);
+        PaintText(LRun, k.RunMode ? colors::ColorRed : colors::ColorBlack);
         if (memo_) {
             memo_->ShowRunMode(k.RunMode);
         }
@@ -208,7 +208,7 @@ void TfMain::EnterPressed() {
                 f.LastMessageKey = QStringLiteral("F5");
                 f.ExchangePending = true;
                 if (SendBytes(ECall->text().toLatin1())) {
-                    SetBackground(BMode, colors::ColorBusy);
+                    PaintBackground(BMode, colors::ColorBusy);
                 } else {
                     f.Transmitting = wasTransmitting;
                     f.ExchangePending = false;
@@ -219,7 +219,7 @@ void TfMain::EnterPressed() {
         if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid && e.YearInvalid &&
             e.EntryState == 0) {
             LRun->setText(QStringLiteral("S/P"));
-            SetTextColor(LRun, colors::ColorBlack);
+            PaintText(LRun, colors::ColorBlack);
             ShowMessageKey(QStringLiteral("F4"));
             if (!ECall->text().contains(u' ')) {
                 ECall->setText(ECall->text() + u' ');

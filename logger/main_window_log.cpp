@@ -28,14 +28,7 @@ class UpperCaseDelegate final : public QStyledItemDelegate {
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-            QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
-                const QString upper = text.toUpper();
-                if (upper != text) {
-                    const int pos = edit->cursorPosition();
-                    edit->setText(upper);
-                    edit->setCursorPosition(pos);
-                }
-            });
+            platform::MakeUpperCase(edit);
         }
         return editor;
     }
@@ -128,9 +121,9 @@ void TfMain::ValidateEntry() {
     LDouble->setText(r.LDouble);
     LMult->setText(r.LMult);
     if (r.ShapeColor)
-        SetBackground(Shape, *r.ShapeColor);
+        PaintBackground(Shape, *r.ShapeColor);
     if (r.Shape1Color)
-        SetBackground(Shape1, *r.Shape1Color);
+        PaintBackground(Shape1, *r.Shape1Color);
     ShapeQSO->setVisible(r.ShapeQSOVisible);
     ShapeMult->setVisible(r.ShapeMultVisible);
     // A new prediction re-runs these checks once through EditLL's change
@@ -175,8 +168,8 @@ void TfMain::LogQso() {
     }
     ShowLog(*logged);
     ClearEntryLabels();
-    SetBackground(Shape, colors::ColorBusy);
-    SetBackground(Shape1, colors::ColorBusy);
+    PaintBackground(Shape, colors::ColorBusy);
+    PaintBackground(Shape1, colors::ColorBusy);
     ECall->end(false);
     if (AfterLogQso) {
         AfterLogQso();
