@@ -19,7 +19,6 @@
 #include <QTableView>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace platform {
@@ -63,11 +62,6 @@ class TfMain : public QMainWindow {
     // The keyer windows, created after this one; the entry line sends its
     // messages and bytes through them.
     void AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo);
-
-    // The entry line's Run/S-P sequence hooks in here: after every
-    // validation, and as the last step of logging a contact.
-    std::function<void()> AfterValidation;
-    std::function<void()> AfterLogQso;
 
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.

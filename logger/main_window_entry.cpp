@@ -26,8 +26,6 @@ bool CtrlAlone(Qt::KeyboardModifiers m) {
 void TfMain::AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo) {
     wk_ = wk;
     memo_ = memo;
-    AfterValidation = [this] { EntryChecksAfterChange(); };
-    AfterLogQso = [this] { HandOverAfterLogging(); };
 }
 
 bool TfMain::KeyerPortOpen() const {

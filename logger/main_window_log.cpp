@@ -54,6 +54,8 @@ bool IsEntryCharacter(QChar c) {
 void TfMain::BuildLog() {
     logModel_ = new QsoLogModel(this);
     logBook_ = std::make_unique<LogBook>(state_, *logModel_);
+    // The entry line's Run/S-P sequence goes on once a contact is logged.
+    logBook_->HandOver = [this] { HandOverAfterLogging(); };
     licences_ = LicenceTable::ForProgram();
     Log->setModel(logModel_);
     Log->setItemDelegate(new UpperCaseDelegate(Log));
@@ -131,9 +133,7 @@ void TfMain::ValidateEntry() {
     if (r.EditLL && *r.EditLL != EditLL->text()) {
         EditLL->setText(*r.EditLL);
     }
-    if (AfterValidation) {
-        AfterValidation();
-    }
+    EntryChecksAfterChange();
 }
 
 bool TfMain::EntryKeyPress(QKeyEvent* event) {
@@ -171,9 +171,6 @@ void TfMain::LogQso() {
     PaintBackground(Shape, colors::ColorBusy);
     PaintBackground(Shape1, colors::ColorBusy);
     ECall->end(false);
-    if (AfterLogQso) {
-        AfterLogQso();
-    }
 }
 
 void TfMain::ClearLogClick() {
