@@ -175,7 +175,6 @@ class TfMain : public QMainWindow {
     QsoLogModel* logModel_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
     LicenceTable licences_;
-    bool validating_ = false;
     bool shown_ = false;
     bool saved_ = false;
 };
