@@ -18,6 +18,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenuBar>
+#include <QStyle>
 #include <algorithm>
 
 namespace corvatta {
@@ -96,7 +97,8 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     d.Today = clock_.Now().date();
     d.Yesterday = d.Today.addDays(-1);
     LoadSettings(platform::IniFile(SettingsFileName()).Load(), state_);
-    ApplyLoadedSettings();
+    ApplyPanelSettings();
+    platform::PlaceOnScreen(this, state_.view.MainLeft, state_.view.MainTop);
     state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
     state_.AutoPrefixRequest = false;
     state_.WindowsVersion = platform::WindowsVersion();
@@ -107,10 +109,7 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     }
     setWindowTitle(kMainCaption);
     Pdata->move(200, 27);
-    const int widths[] = {90, 160, 60, 35, 35, 45};
-    for (int c = 0; c < 6; ++c) {
-        Log->setColumnWidth(c, widths[c]);
-    }
+    FitLogColumns();
     if (state_.op.MyCall.isEmpty()) {
         state_.op.MyCall = QStringLiteral("S5");
     }
@@ -120,6 +119,21 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     d.CurrentYear = platform::LocalToUtc(clock_.Now()).toString(QStringLiteral("yy"));
     state_.entry = EntryData{};
     state_.log.HasLines = false;
+}
+
+void TfMain::FitLogColumns() {
+    // The design widths, widened where the font this desktop substitutes for
+    // the design font would cut the widest text a column holds ("S…" for SSB).
+    const int widths[] = {90, 160, 60, 35, 35, 45};
+    const QString widest[] = {QStringLiteral("00:00"), QString(12, u'W'),   QStringLiteral("00"),
+                              QStringLiteral("0"),     QStringLiteral("0"), QStringLiteral("SSB")};
+    const QFontMetrics metrics(Log->font());
+    const int margin =
+        2 * (Log->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, Log) + 1);
+    for (int c = 0; c < 6; ++c) {
+        Log->setColumnWidth(c,
+                            std::max(widths[c], metrics.horizontalAdvance(widest[c]) + margin + 2));
+    }
 }
 
 void TfMain::FillDataEdits() {
@@ -337,12 +351,26 @@ void TfMain::BuildDataPanel() {
     connect(BCancel, &QPushButton::clicked, this, &TfMain::CancelClick);
     connect(EMode, &QComboBox::activated, this, &TfMain::ModeSelected);
     connect(EPower, &QComboBox::activated, this, &TfMain::PowerSelected);
-    connect(CBRK, &QCheckBox::toggled, this, [this](bool on) { EMyClub->setVisible(on); });
+    // The panel's choices live in the state the moment the operator makes
+    // them: exports and profile loads read them there, not the values of the
+    // start.
+    connect(EMode, &QComboBox::currentIndexChanged, this,
+            [this](int index) { state_.panel.EMode = index; });
+    connect(EPower, &QComboBox::currentIndexChanged, this,
+            [this](int index) { state_.panel.EPower = index; });
+    connect(CBRK, &QCheckBox::toggled, this, [this](bool on) {
+        state_.panel.RKChk = on;
+        EMyClub->setVisible(on);
+    });
     connect(CS5, &QCheckBox::toggled, this, [this](bool on) {
+        state_.panel.AutoS5 = on;
         state_.AutoS5Flag = on;
         state_.AutoPrefixRequest = true;
     });
-    connect(CLL, &QCheckBox::toggled, this, [this](bool on) { state_.AutoLLFlag = on; });
+    connect(CLL, &QCheckBox::toggled, this, [this](bool on) {
+        state_.panel.AutoLL = on;
+        state_.AutoLLFlag = on;
+    });
     connect(cDate, &QCheckBox::toggled, this, [this](bool on) { EDate->setReadOnly(!on); });
 }
 
@@ -394,7 +422,7 @@ void TfMain::BuildTimers() {
     connect(TimerChange, &QTimer::timeout, this, &TfMain::ChangeTimerTick);
 }
 
-void TfMain::ApplyLoadedSettings() {
+void TfMain::ApplyPanelSettings() {
     // Lists take their positions silently; check boxes run their click
     // reactions, as an operator's click would.
     EMode->setCurrentIndex(
@@ -412,7 +440,6 @@ void TfMain::ApplyLoadedSettings() {
     apply(CBRK, state_.panel.RKChk);
     apply(CS5, state_.panel.AutoS5);
     apply(CLL, state_.panel.AutoLL);
-    platform::PlaceOnScreen(this, state_.view.MainLeft, state_.view.MainTop);
 }
 
 void TfMain::CollectControlSettings() {
@@ -426,8 +453,11 @@ void TfMain::CollectControlSettings() {
 }
 
 void TfMain::LoadProfileAndRefresh(int n) {
+    // Read over the current choices, so a key the profile does not hold
+    // keeps what the operator set; the window stays where it is.
     LoadProfile(platform::IniFile(PortProfileFileName()).Load(), n, state_);
-    ApplyLoadedSettings();
+    ApplyPanelSettings();
+    state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
     LTransmit->clear();
     TimerChange->start();
 }
@@ -474,7 +504,14 @@ void TfMain::FirstShow() {
         BMode->setText(QStringLiteral("  SSB"));
         ShowKeyerControls(false);
     }
-    emit logReloadRequested();
+    try {
+        emit logReloadRequested();
+    } catch (...) {
+        // A log that cannot be opened is shown to the operator, and the start
+        // goes on: the clock, the start timer and the focus in the entry line
+        // must not depend on it.
+        platform::ShowCurrentException();
+    }
     TimerTime->start();
     TimerStart->start();
     ResetEntryLine();

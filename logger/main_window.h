@@ -122,9 +122,10 @@ class TfMain : public QMainWindow {
     void BuildDataPanel();
     void BuildMenus();
     void BuildTimers();
-    void ApplyLoadedSettings();
+    void ApplyPanelSettings();
     void CollectControlSettings();
     void FillDataEdits();
+    void FitLogColumns();
     void FirstShow();
 
     // Operator data panel.

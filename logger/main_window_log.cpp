@@ -16,6 +16,8 @@
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+
 namespace corvatta {
 
 namespace {
@@ -92,6 +94,10 @@ void TfMain::ShowLog(const LogBook::Shown& shown) {
     Log->setCurrentIndex(logModel_->index(shown.currentRow, 0));
     Log->scrollTo(logModel_->index(shown.currentRow, 0));
     Log->show();
+    // The current row is the one before the newest contact; the newest must
+    // not be left half below the grid's edge.
+    Log->doItemsLayout();
+    Log->scrollTo(logModel_->index(std::max(0, state_.log.QsoCount - 1), 0));
 }
 
 void TfMain::ClearEntryLabels() {
@@ -150,7 +156,10 @@ bool TfMain::EntryKeyPress(QKeyEvent* event) {
         EscPressed();
         return true;
     }
-    if (c == u'\b') {
+    // Editing keys carry control characters as their text (Delete is 0x7F,
+    // Backspace 0x08, Ctrl+A 0x01): they edit the line as in any line edit.
+    // Tab still goes nowhere, as before.
+    if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7F) {
         return false;
     }
     // Only what a callsign and a year are made of reaches the line.

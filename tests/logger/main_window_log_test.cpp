@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 #include <QDir>
+#include <QKeyEvent>
 #include <QTest>
 
 #include <memory>
@@ -29,7 +30,9 @@ class MainWindowLogTest : public ::testing::Test {
         Start();
     }
 
-    void Start() {
+    // focusEntry: put the focus into the entry line as the operator would
+    // click it; false leaves it where the start put it.
+    void Start(bool focusEntry = true) {
         window_.reset();
         state_ = corvatta::StationState{};
         window_ = std::make_unique<TfMain>(state_, clock_);
@@ -37,7 +40,8 @@ class MainWindowLogTest : public ::testing::Test {
         window_->ClockTimerTick();
         QApplication::setActiveWindow(window_.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-        window_->ECall->setFocus();
+        if (focusEntry)
+            window_->ECall->setFocus();
     }
 
     TfMain& W() { return *window_; }
@@ -86,9 +90,53 @@ TEST_F(MainWindowLogTest, EnterLogsAValidEntryAndTheFileHoldsTheLine) {
     EXPECT_EQ(W().ESum->text(), "4");
 }
 
-TEST_F(MainWindowLogTest, OnlyCallsignCharactersReachTheEntryLine) {
+TEST_F(MainWindowLogTest, OnlyCallsignCharactersReachTheEntryLineAndEditingKeysWork) {
     Type("s5,9-a?b/p");
     EXPECT_EQ(W().ECall->text(), "S59AB/P");
+    W().ECall->clear();
+    Type("S59ABXC 85");
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(W().ECall, Qt::Key_Left);
+    QTest::keyClick(W().ECall, Qt::Key_Backspace);  // the X
+    EXPECT_EQ(W().ECall->text(), "S59ABC 85");
+    QTest::keyClick(W().ECall, Qt::Key_Home);
+    // Delete as the window system delivers it: with the text 0x7F.
+    for (int i = 0; i < 2; ++i) {
+        QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7F)));
+        QApplication::sendEvent(W().ECall, &del);
+    }
+    EXPECT_EQ(W().ECall->text(), "9ABC 85");
+    QTest::keyClick(W().ECall, Qt::Key_End, Qt::ShiftModifier);
+    Type("S51A 77");
+    EXPECT_EQ(W().ECall->text(), "S51A 77");
+    Enter();
+    EXPECT_EQ(Cell(0, 1), "S51A");
+}
+
+TEST_F(MainWindowLogTest, TheNewestContactIsFullyVisibleAndEveryColumnShowsItsText) {
+    for (int i = 0; i < 12; ++i) {
+        Type(QStringLiteral("S5%1AB %2").arg(i + 10).arg(i + 50).toLatin1().constData());
+        Enter();
+        const QRect newest = W().Log->visualRect(W().LogModel().index(i, 0));
+        ASSERT_TRUE(W().Log->viewport()->rect().contains(newest)) << "contact " << i + 1;
+        EXPECT_EQ(W().Log->currentIndex().row(), std::max(0, i - 1));
+    }
+    const QFontMetrics metrics(W().Log->font());
+    for (const auto& [column, text] : {std::pair{0, "07:12"}, {1, "S59ABCDEFGHI"}, {5, "SSB"}}) {
+        EXPECT_GT(W().Log->columnWidth(column), metrics.horizontalAdvance(text) + 4) << text;
+    }
+}
+
+TEST_F(MainWindowLogTest, AnErrorBoxAtStartStillEndsWithTheFocusInTheEntryLine) {
+    window_.reset();
+    QFile::remove(dir_.File("S59XYZ.log"));
+    ASSERT_TRUE(QDir(dir_.Path()).mkdir("S59XYZ.log"));
+    Start(false);
+    EXPECT_EQ(dialogs_.Texts("error").size(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), W().ECall);
+    EXPECT_TRUE(W().TimerTime->isActive());
+    QTest::keyClicks(QApplication::focusWidget(), "S59ABC 85");
+    EXPECT_EQ(W().ECall->text(), "S59ABC 85");
 }
 
 TEST_F(MainWindowLogTest, EnterNeverLogsAnIncompleteOrBlockedEntry) {

@@ -298,4 +298,46 @@ TEST_F(MainWindowTest, ProfileLoadRefreshesTheDataFields) {
     EXPECT_EQ(state_.op.FileCall, "S57Q");
 }
 
+TEST_F(MainWindowTest, CabrilloHeaderFollowsThePanelAsItStandsNow) {
+    dir_.Write("Corvattaini.ini", kValidGeneral + "EPower=1\r\n");
+    TfMain& w = Start(kOrdinaryDay);
+    const auto exportedHeader = [&] {
+        dialogs_.AnswerConfirmations({true});
+        w.SaveCbr->trigger();
+        return QString::fromLatin1(dir_.Read("S59ABC.cbr"));
+    };
+    w.CBRK->setChecked(true);
+    w.EMyClub->setText("S59DGO");
+    w.EPower->setCurrentIndex(2);
+    emit w.EPower->activated(2);
+    QString cbr = exportedHeader();
+    EXPECT_TRUE(cbr.contains("\r\nCLUB: S59DGO\r\n")) << cbr.toStdString();
+    EXPECT_TRUE(cbr.contains("\r\nCATEGORY: SINGLE-OP 80M QRP CW\r\n")) << cbr.toStdString();
+    w.CBRK->setChecked(false);
+    cbr = exportedHeader();
+    EXPECT_TRUE(cbr.contains("\r\nCLUB: \r\n")) << cbr.toStdString();
+}
+
+TEST_F(MainWindowTest, ProfileChangesOnlyWhatItHoldsAndLeavesTheWindowWhereItIs) {
+    dir_.Write("Corvattaini.ini", kValidGeneral + "EPower=0\r\n");
+    dir_.Write("Corvatta.ini", "[CALL2]\r\nMyCall=S57Q\r\n");
+    TfMain& w = Start(kOrdinaryDay);
+    w.EPower->setCurrentIndex(2);
+    emit w.EPower->activated(2);
+    w.CBRK->setChecked(true);
+    w.CS5->setChecked(true);
+    w.CLL->setChecked(true);
+    const QPoint before = w.pos() + QPoint(13, 7);
+    w.move(before);
+    w.LoadProfileAndRefresh(2);
+    EXPECT_EQ(state_.op.MyCall, "S57Q");
+    EXPECT_EQ(w.EPower->currentIndex(), 2);
+    EXPECT_EQ(w.EMode->currentIndex(), 0);
+    EXPECT_TRUE(w.CBRK->isChecked());
+    EXPECT_TRUE(w.CS5->isChecked());
+    EXPECT_TRUE(w.CLL->isChecked());
+    EXPECT_EQ(state_.op.Category, "SINGLE-OP 80M QRP CW");
+    EXPECT_EQ(w.pos(), before);
+}
+
 }  // namespace
