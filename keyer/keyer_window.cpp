@@ -481,7 +481,10 @@ void TfWK::SaveKeyerWindowSettings() {
         ini.Save(doc);
         ComPort->SaveToIni(file);
     } catch (const platform::Error& e) {
+        // The window stays open, so the operator sees that the settings are
+        // not on disk and can try again.
         platform::ShowError(e.message());
+        return;
     }
     close();
 }
@@ -613,6 +616,12 @@ bool TfWK::SendIfReady(const QByteArray& bytes) {
 
 bool TfWK::SendToKeyer(const QByteArray& bytes) {
     return SendIfOpen(bytes);
+}
+
+bool TfWK::ClearKeyerBuffer() {
+    // Esc is the operator's way out of anything, a line stopped by XOFF too.
+    ComPort->ResumeOutput();
+    return SendIfOpen(ClearBufferCommand());
 }
 
 // ---- The link ----------------------------------------------------------------
@@ -864,6 +873,9 @@ bool TfWK::SendCwMessage(const QString& text) {
     const QByteArray bytes = BuildCwMessage(text, state_.shortChars, CurrentMessageValues(state_));
     bool written = false;
     if (PortOpen()) {
+        // Every message starts with the line going: nothing the keyer sends
+        // (a stray XOFF) may silence the ones that follow.
+        ComPort->ResumeOutput();
         written = Write(bytes);
         if (written) {
             link_.SetModeButtonColor(colors::ColorBusy);
@@ -1042,7 +1054,7 @@ bool TfWK::CommandKey(int key, Qt::KeyboardModifiers modifiers) {
     switch (key) {
         case Qt::Key_Escape:
             if (k.ComConnected) {
-                SendIfOpen(ClearBufferCommand());
+                ClearKeyerBuffer();
             }
             return true;
         case Qt::Key_T:

@@ -63,6 +63,9 @@ class TfWK : public QWidget {
     // Writes bytes as they are when the port is open (the entry line's
     // callsign, type-ahead, speed and clear-buffer writes); true when written.
     bool SendToKeyer(const QByteArray& bytes);
+    // Esc from any window: resumes output a stray XOFF may have stopped and
+    // clears the keyer's buffer; true when the command was written.
+    bool ClearKeyerBuffer();
     // Tune toggled from any window: nothing (nullopt) unless KeyerReady,
     // otherwise the new TuneOn.
     std::optional<bool> ToggleTune();

@@ -145,7 +145,7 @@ void TfMain::EscPressed() {
     LMemo->clear();
     LTransmit->clear();
     if (KeyerPortOpen()) {
-        SendBytes(keyer::ClearBufferCommand());
+        wk_->ClearKeyerBuffer();
     }
     if (memo_ && memo_->isVisible()) {
         memo_->ShowTune(false);

@@ -262,6 +262,11 @@ void TCustomComPort::CloseWith(CloseMode mode) {
     connected_ = false;
 }
 
+void TCustomComPort::ResumeOutput() {
+    if (connected_)
+        device_->ResumeOutput();
+}
+
 void TCustomComPort::ReleaseQueues(bool report) {
     // SendText returns once its bytes are queued, so a last command written just before
     // closing (the keyer's host close) is often still in the driver: let it go out, and cut

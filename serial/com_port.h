@@ -127,6 +127,10 @@ class TCustomComPort : public QObject {
     QByteArray ReceiveText(int count);
     // Bytes waiting in the driver's receive queue.
     int InputCount();
+    // Lets output go again that a stray XOFF byte from the line stopped (with XON/XOFF on,
+    // the driver would otherwise hold every later write until an XON happens to arrive).
+    // Does nothing when the port is closed; a failure shows in the write that follows.
+    void ResumeOutput();
 
     // --- Settings file: [ComPort] (the object name), the basic settings.
     void LoadFromIni(const QString& fileName);

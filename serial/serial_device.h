@@ -61,6 +61,9 @@ class SerialDevice {
     virtual int DrainOutput() = 0;
     // Discards the driver's receive queue, transmit queue or both.
     virtual int Purge(bool input, bool output) = 0;
+    // Restarts output that a received XOFF character suspended; nothing happens when output
+    // was not suspended.
+    virtual int ResumeOutput() = 0;
     // Bytes waiting in the driver's receive queue.
     virtual IoResult WaitingCount() = 0;
     // A ModemLine combination; lines a device cannot report (a pseudo-terminal) read as 0.

@@ -308,6 +308,14 @@ int PosixSerialDevice::Purge(bool input, bool output) {
     return tcflush(fd_, queues) == 0 ? 0 : errno;
 }
 
+int PosixSerialDevice::ResumeOutput() {
+    // Linux's TCOON restarts only output that TCOOFF stopped, not output a received XOFF
+    // stopped; suspending by hand first makes the restart undo both.
+    if (tcflow(fd_, TCOOFF) != 0)
+        return errno;
+    return tcflow(fd_, TCOON) == 0 ? 0 : errno;
+}
+
 IoResult PosixSerialDevice::WaitingCount() {
     int count = 0;
     if (ioctl(fd_, FIONREAD, &count) != 0)

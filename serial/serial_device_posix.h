@@ -38,6 +38,7 @@ class PosixSerialDevice final : public SerialDevice {
     IoResult Read(char* data, int size) override;
     int DrainOutput() override;
     int Purge(bool input, bool output) override;
+    int ResumeOutput() override;
     IoResult WaitingCount() override;
     int ModemStatus(unsigned* lines) override;
     std::unique_ptr<DeviceEventWaiter> CreateEventWaiter(TComEvents events, int* error) override;

@@ -11,6 +11,8 @@
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
 #include <memory>
@@ -479,6 +481,29 @@ TEST_F(KeyerWindowTest, CloseSavesPositionAndPort) {
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return second.LInfo->text() == QLatin1String("Winkeyer 2 - Open"); }, 3000));
     second.CloseKeyer();
+
+    // A save that fails keeps the window open, with the reason shown.
+    ASSERT_TRUE(QFile::remove(dir.File(QStringLiteral("Corvatta.ini"))));
+    ASSERT_TRUE(QDir(dir.Path()).mkdir(QStringLiteral("Corvatta.ini")));
+    second.show();
+    second.BClose->click();
+    EXPECT_TRUE(second.isVisible());
+    EXPECT_EQ(dialogs.Texts(QStringLiteral("error")).size(), 1);
+}
+
+TEST_F(KeyerWindowTest, AStrayXoffFromTheKeyerNeverSilencesMessagesOrEsc) {
+    WinKeyerSimulator sim;
+    OpenTo(sim);
+    const char xoff = 0x13;
+    sim.SendRaw(QByteArray(1, xoff));
+    Settle(100);
+    sim.ClearReceived();
+    EXPECT_TRUE(wk->SendCwMessage(QStringLiteral("TEST")));
+    EXPECT_TRUE(sim.WaitForReceived("TEST"));
+    sim.SendRaw(QByteArray(1, xoff));
+    Settle(100);
+    EXPECT_TRUE(wk->ClearKeyerBuffer());
+    EXPECT_TRUE(sim.WaitForReceived(ClearBufferCommand()));
 }
 
 TEST_F(KeyerWindowTest, UnplugShowsClosedAndReplugReopens) {

@@ -41,6 +41,7 @@ class SpyDevice final : public serial::SerialDevice {
     serial::IoResult Read(char* d, int n) override { return real_->Read(d, n); }
     int DrainOutput() override { return real_->DrainOutput(); }
     int Purge(bool input, bool output) override { return real_->Purge(input, output); }
+    int ResumeOutput() override { return real_->ResumeOutput(); }
     serial::IoResult WaitingCount() override { return real_->WaitingCount(); }
     int ModemStatus(unsigned* lines) override { return real_->ModemStatus(lines); }
     std::unique_ptr<serial::DeviceEventWaiter> CreateEventWaiter(serial::TComEvents e,
