@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "logger/calendar.h"
+#include "logger/entry_sequence.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -178,6 +179,7 @@ void TfMain::BuildWindow() {
     BuildWorkPanel();
     BuildDataPanel();
     BuildTimers();
+    BuildEntrySequence();
     BuildLog();
 }
 
@@ -474,9 +476,10 @@ void TfMain::FirstShow() {
     state_.ProfileKeysEnabled = false;
     TimerCheck->start();
     LTest->setText(banners::kOutside);
-    for (QLabel* l : {LClock, LSecond, LInfo, LError, LDouble, LMult}) {
+    for (QLabel* l : {LClock, LSecond, LError, LDouble, LMult}) {
         l->clear();
     }
+    ShowInfo(QString());
     EditLL->clear();
     if (state_.keyer.RunMode) {
         LRun->setText(QStringLiteral("RUN"));
@@ -676,7 +679,7 @@ void TfMain::SetupTimerTick() {
     ECall->show();
     ECall->setText(state_.AutoS5Flag ? QStringLiteral("S5") : QString());
     FocusEnd(ECall);
-    LInfo->clear();
+    ShowInfo(QString());
     LError->clear();
     LMult->clear();
     EditLL->clear();
@@ -725,9 +728,10 @@ void TfMain::FocusTimerTick() {
 void TfMain::ChangeTimerTick() {
     TimerChange->stop();
     FillDataEdits();
-    for (QLabel* l : {LInfo, LError, LDouble, LMult}) {
+    for (QLabel* l : {LError, LDouble, LMult}) {
         l->clear();
     }
+    ShowInfo(QString());
     EditLL->clear();
     ResetEntryLine();
     state_.SuggestLicenceYear = CLL->isChecked();

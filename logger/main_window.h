@@ -4,6 +4,7 @@
 // validation live in their own units and this class shows their results.
 #pragma once
 
+#include "logger/entry_sequence.h"
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
 #include "logger/station_state.h"
@@ -153,14 +154,12 @@ class TfMain : public QMainWindow {
     bool EntryKeyDown(QKeyEvent* event);
     void EnterPressed();
     void EscPressed();
-    void HandOverAfterLogging();
-    void EntryChecksAfterChange();
     void BModeClick();
-    bool StartMessage(const QString& text);
-    bool SendMessage(const QString& text);
     bool SendBytes(const QByteArray& bytes);
     bool KeyerPortOpen() const;
-    void ShowMessageKey(const QString& key);
+    // The callsign label and the entry state's copy of it, always together.
+    void ShowInfo(const QString& text);
+    void BuildEntrySequence();
     void ClearLogClick();
     void DeleteLastQsoClick();
     void SaveAsClick(bool cabrillo);
@@ -175,6 +174,9 @@ class TfMain : public QMainWindow {
     keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
+    class EntryWindowActions;
+    std::unique_ptr<EntryActions> entryActions_;
+    std::unique_ptr<EntrySequence> sequence_;
     LicenceTable licences_;
     bool shown_ = false;
     bool saved_ = false;

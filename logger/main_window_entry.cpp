@@ -1,12 +1,10 @@
-// The entry line's keys and the Run / S-P sequences that Enter walks with
-// ESM: which message goes to the keyer, when a contact is logged, and how
-// the sequence moves on when the keyer reports back.
-#include "keyer/cw_message.h"
+// The entry line's keys: which go to the Run / S-P sequence, which to the
+// keyer, and how the sequence's requests reach the window and the keyer.
 #include "keyer/keyer_window.h"
 #include "keyer/memo_window.h"
 #include "keyer/winkeyer_protocol.h"
+#include "logger/entry_sequence.h"
 #include "logger/main_window.h"
-#include "logger/validation.h"
 
 #include <QKeyEvent>
 
@@ -23,6 +21,47 @@ bool CtrlAlone(Qt::KeyboardModifiers m) {
 
 }  // namespace
 
+// The window's side of the sequence: the entry line, its labels and the keyer.
+class TfMain::EntryWindowActions final : public EntryActions {
+  public:
+    explicit EntryWindowActions(TfMain& w) : w_(w) {}
+    QString EntryText() const override { return w_.ECall->text(); }
+    QString PredictedYear() const override { return w_.EditLL->text(); }
+    bool KeyerPortOpen() const override { return w_.KeyerPortOpen(); }
+    bool SendMessage(const QString& text) override { return w_.wk_ && w_.wk_->SendCwMessage(text); }
+    bool SendBytes(const QByteArray& bytes) override { return w_.SendBytes(bytes); }
+    void ClearKeyerBuffer() override {
+        if (w_.wk_) {
+            w_.wk_->ClearKeyerBuffer();
+        }
+    }
+    void LogQso() override { w_.LogQso(); }
+    void SetEntryText(const QString& text) override {
+        w_.ECall->setText(text);
+        w_.ECall->end(false);
+    }
+    void ShowMessageKey(const QString& key) override { w_.LMemo->setText(key); }
+    void ClearTransmitIndicator() override { w_.LTransmit->clear(); }
+    void ShowSearchAndPounce() override {
+        w_.LRun->setText(QStringLiteral("S/P"));
+        PaintText(w_.LRun, colors::ColorBlack);
+    }
+    void PaintModeBusy() override { PaintBackground(w_.BMode, colors::ColorBusy); }
+    void ShowTuneOff() override {
+        if (w_.memo_ && w_.memo_->isVisible()) {
+            w_.memo_->ShowTune(false);
+        }
+    }
+
+  private:
+    TfMain& w_;
+};
+
+void TfMain::BuildEntrySequence() {
+    entryActions_ = std::make_unique<EntryWindowActions>(*this);
+    sequence_ = std::make_unique<EntrySequence>(state_, *entryActions_);
+}
+
 void TfMain::AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo) {
     wk_ = wk;
     memo_ = memo;
@@ -32,32 +71,8 @@ bool TfMain::KeyerPortOpen() const {
     return wk_ && wk_->ComPort->Connected();
 }
 
-bool TfMain::SendMessage(const QString& text) {
-    return wk_ && wk_->SendCwMessage(text);
-}
-
 bool TfMain::SendBytes(const QByteArray& bytes) {
     return wk_ && wk_->SendToKeyer(bytes);
-}
-
-void TfMain::ShowMessageKey(const QString& key) {
-    state_.flags.LastMessageKey = key;
-    LMemo->setText(key);
-}
-
-// Starts a message as the sequence does: the keyer counts as busy from
-// here on. When nothing could be written the flags stay as they were, or
-// Enter would wait for an idle report that never comes.
-bool TfMain::StartMessage(const QString& text) {
-    auto& f = state_.flags;
-    const bool wasTransmitting = f.Transmitting;
-    f.Transmitting = true;
-    LTransmit->clear();
-    if (!SendMessage(text)) {
-        f.Transmitting = wasTransmitting;
-        return false;
-    }
-    return true;
 }
 
 bool TfMain::EntryKeyDown(QKeyEvent* event) {
@@ -101,9 +116,7 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
         return true;
     }
     if (key >= Qt::Key_F1 && key <= Qt::Key_F9) {
-        const int n = key - Qt::Key_F1;
-        ShowMessageKey(QStringLiteral("F%1").arg(n + 1));
-        SendMessage(k.RunMode ? state_.messages.Run[size_t(n)] : state_.messages.SP[size_t(n)]);
+        sequence_->FunctionKey(key - Qt::Key_F1);
         return true;
     }
     if (key == Qt::Key_F10) {
@@ -141,138 +154,12 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
     return false;
 }
 
-void TfMain::EscPressed() {
-    LMemo->clear();
-    LTransmit->clear();
-    if (KeyerPortOpen()) {
-        wk_->ClearKeyerBuffer();
-    }
-    if (memo_ && memo_->isVisible()) {
-        memo_->ShowTune(false);
-    }
-    if (state_.entry.EntryState == 1) {
-        state_.entry.EntryState = 0;
-    }
-}
-
 void TfMain::EnterPressed() {
-    auto& e = state_.entry;
-    auto& f = state_.flags;
-    const auto& k = state_.keyer;
-    const auto& run = state_.messages.Run;
-    const bool cw = state_.op.Mode == QLatin1String("CW");
-    const bool ssb = state_.op.Mode == QLatin1String("SSB");
-    e.EntryLength = int(ECall->text().size());
-
-    if (cw && k.EnterSendMsg && f.KeyerReady) {
-        // A1: Run, the exchange has been sent; the year completes the contact.
-        if (e.EntryState == 1 && !f.Transmitting && k.RunMode && !e.CallInvalid) {
-            if (e.YearInvalid && !EditLL->text().isEmpty()) {
-                const QString text = ECall->text();
-                ECall->setText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
-                               EditLL->text());
-                e.YearInvalid = false;
-            }
-            if (!e.YearInvalid && IsValidForLogging(e, ECall->text())) {
-                if (LInfo->text() != e.SentCall) {
-                    e.CallCorrected = true;
-                    e.SentCall = LInfo->text();
-                }
-                e.EntryState = 2;
-                LogQso();
-            }
-        }
-        // A2: S/P, the year is in: the exchange goes out and the contact is logged.
-        if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid &&
-            !e.YearInvalid && IsValidForLogging(e, ECall->text())) {
-            ShowMessageKey(QStringLiteral("F2"));
-            QString exchange = run[1];
-            keyer::ApplyShortCharacters(exchange, state_.shortChars, state_.op.MyYearLic);
-            StartMessage(exchange);
-            e.EntryState = 5;
-            LogQso();
-        }
-        // A3: Run: the callsign, or the exchange once more.
-        if (e.EntryLength > 2 && !f.Transmitting && k.RunMode && !e.CallInvalid &&
-            !f.ExchangePending) {
-            if (e.EntryState != 0) {
-                ShowMessageKey(QStringLiteral("F2"));
-                StartMessage(run[1]);
-            } else {
-                const bool wasTransmitting = f.Transmitting;
-                f.Transmitting = true;
-                LTransmit->clear();
-                e.SentCall = LInfo->text();
-                f.LastMessageKey = QStringLiteral("F5");
-                f.ExchangePending = true;
-                if (SendBytes(ECall->text().toLatin1())) {
-                    PaintBackground(BMode, colors::ColorBusy);
-                } else {
-                    f.Transmitting = wasTransmitting;
-                    f.ExchangePending = false;
-                }
-            }
-        }
-        // A4: S/P: call the station.
-        if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid && e.YearInvalid &&
-            e.EntryState == 0) {
-            LRun->setText(QStringLiteral("S/P"));
-            PaintText(LRun, colors::ColorBlack);
-            ShowMessageKey(QStringLiteral("F4"));
-            if (!ECall->text().contains(u' ')) {
-                ECall->setText(ECall->text() + u' ');
-            }
-            StartMessage(run[3]);
-        }
-        // A5: Run: call CQ.
-        if (e.EntryLength <= 2 && !f.Transmitting && k.RunMode && e.EntryState == 0) {
-            e.CallCorrected = false;
-            ShowMessageKey(QStringLiteral("F1"));
-            StartMessage(run[0]);
-            if (e.EntryLength < 2 && CS5->isChecked()) {
-                ECall->setText(QStringLiteral("S5"));
-                ECall->end(false);
-            }
-        }
-    }
-    // B to D, for every Enter.
-    if (e.EntryState == 4) {
-        e.EntryState = 0;
-    }
-    const bool valid = IsValidForLogging(e, ECall->text());
-    if (valid && ((cw && !k.EnterSendMsg) || ssb)) {
-        LogQso();
-    }
+    sequence_->Enter();
 }
 
-void TfMain::HandOverAfterLogging() {
-    auto& e = state_.entry;
-    if (e.EntryState == 2) {
-        const auto& run = state_.messages.Run;
-        ShowMessageKey(QStringLiteral("F3"));
-        if (e.CallCorrected) {
-            StartMessage(e.SentCall);
-        }
-        StartMessage(run[2]);
-        e.EntryState = 4;
-    } else if (e.EntryState == 5) {
-        e.EntryState = 4;
-    }
-}
-
-void TfMain::EntryChecksAfterChange() {
-    auto& e = state_.entry;
-    auto& f = state_.flags;
-    const QString shown = LInfo->text();
-    if (e.EntryState == 1 &&
-        (shown == QLatin1String("S5") || shown.size() < 2 || shown != e.SentCall)) {
-        e.EntryState = 0;
-    }
-    // Characters typed while the callsign is still being sent follow it.
-    if (f.ExchangePending && shown.size() == e.SentCall.size() + 1) {
-        e.SentCall = shown;
-        SendBytes(shown.right(1).toLatin1());
-    }
+void TfMain::EscPressed() {
+    sequence_->Esc();
 }
 
 void TfMain::BModeClick() {

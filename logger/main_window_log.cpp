@@ -1,6 +1,7 @@
 // The main window's log and entry line: the grid, logging on Enter, the
 // file menu's log commands and the editing of logged contacts.
 #include "logger/cabrillo.h"
+#include "logger/entry_sequence.h"
 #include "logger/main_window.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
@@ -57,7 +58,7 @@ void TfMain::BuildLog() {
     logModel_ = new QsoLogModel(this);
     logBook_ = std::make_unique<LogBook>(state_, *logModel_);
     // The entry line's Run/S-P sequence goes on once a contact is logged.
-    logBook_->HandOver = [this] { HandOverAfterLogging(); };
+    logBook_->HandOver = [this] { sequence_->AfterLogging(); };
     licences_ = LicenceTable::ForProgram();
     Log->setModel(logModel_);
     Log->setItemDelegate(new UpperCaseDelegate(Log));
@@ -100,8 +101,13 @@ void TfMain::ShowLog(const LogBook::Shown& shown) {
     Log->scrollTo(logModel_->index(std::max(0, state_.log.QsoCount - 1), 0));
 }
 
+void TfMain::ShowInfo(const QString& text) {
+    LInfo->setText(text);
+    state_.entry.ShownCall = text;
+}
+
 void TfMain::ClearEntryLabels() {
-    LInfo->clear();
+    ShowInfo(QString());
     LError->clear();
     LMult->clear();
     EditLL->clear();
@@ -124,7 +130,7 @@ void TfMain::ValidateEntry() {
     in.ShapeMultVisible = !ShapeMult->isHidden();
     const ValidationResult r = corvatta::ValidateEntry(in, state_.entry, *logModel_, licences_);
     state_.entry = r.Entry;
-    LInfo->setText(r.LInfo);
+    ShowInfo(r.LInfo);
     LError->setText(r.LError);
     LDouble->setText(r.LDouble);
     LMult->setText(r.LMult);
@@ -139,7 +145,7 @@ void TfMain::ValidateEntry() {
     if (r.EditLL && *r.EditLL != EditLL->text()) {
         EditLL->setText(*r.EditLL);
     }
-    EntryChecksAfterChange();
+    sequence_->AfterValidation();
 }
 
 bool TfMain::EntryKeyPress(QKeyEvent* event) {

@@ -139,6 +139,7 @@ struct EntryData {
     // 0 idle, 1 exchange sent, 2 closing message due, 4 closed, 5 S/P logged.
     int EntryState = 0;
     QString SentCall;
+    QString ShownCall;  // what the callsign label shows: the callsign or what is wrong with it
     QString LastLoggedCall;
     bool CallCorrected = false;
     int EntryLength = 0;

@@ -1,0 +1,168 @@
+#include "logger/entry_sequence.h"
+
+#include "keyer/cw_message.h"
+#include "logger/validation.h"
+
+namespace corvatta {
+
+void EntrySequence::ShowMessageKey(const QString& key) {
+    s_.flags.LastMessageKey = key;
+    act_.ShowMessageKey(key);
+}
+
+// Starts a message as the sequence does: the keyer counts as busy from here
+// on. When nothing could be written the flags stay as they were, or Enter
+// would wait for an idle report that never comes.
+bool EntrySequence::StartMessage(const QString& text) {
+    auto& f = s_.flags;
+    const bool wasTransmitting = f.Transmitting;
+    f.Transmitting = true;
+    act_.ClearTransmitIndicator();
+    if (!act_.SendMessage(text)) {
+        f.Transmitting = wasTransmitting;
+        return false;
+    }
+    return true;
+}
+
+void EntrySequence::Enter() {
+    // The entry state is read anew after every action: a new entry text is
+    // validated at once and logging hands over to AfterLogging.
+    auto& e = s_.entry;
+    auto& f = s_.flags;
+    const auto& k = s_.keyer;
+    const auto& run = s_.messages.Run;
+    const bool cw = s_.op.Mode == QLatin1String("CW");
+    const bool ssb = s_.op.Mode == QLatin1String("SSB");
+    e.EntryLength = int(act_.EntryText().size());
+
+    if (cw && k.EnterSendMsg && f.KeyerReady) {
+        // A1: Run, the exchange has been sent; the year completes the contact.
+        if (e.EntryState == 1 && !f.Transmitting && k.RunMode && !e.CallInvalid) {
+            const QString predicted = act_.PredictedYear();
+            if (e.YearInvalid && !predicted.isEmpty()) {
+                const QString text = act_.EntryText();
+                act_.SetEntryText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
+                                  predicted);
+                e.YearInvalid = false;
+            }
+            if (!e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
+                if (e.ShownCall != e.SentCall) {
+                    e.CallCorrected = true;
+                    e.SentCall = e.ShownCall;
+                }
+                e.EntryState = 2;
+                act_.LogQso();
+            }
+        }
+        // A2: S/P, the year is in: the exchange goes out and the contact is logged.
+        if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid &&
+            !e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
+            ShowMessageKey(QStringLiteral("F2"));
+            QString exchange = run[1];
+            keyer::ApplyShortCharacters(exchange, s_.shortChars, s_.op.MyYearLic);
+            StartMessage(exchange);
+            e.EntryState = 5;
+            act_.LogQso();
+        }
+        // A3: Run: the callsign, or the exchange once more.
+        if (e.EntryLength > 2 && !f.Transmitting && k.RunMode && !e.CallInvalid &&
+            !f.ExchangePending) {
+            if (e.EntryState != 0) {
+                ShowMessageKey(QStringLiteral("F2"));
+                StartMessage(run[1]);
+            } else {
+                const bool wasTransmitting = f.Transmitting;
+                f.Transmitting = true;
+                act_.ClearTransmitIndicator();
+                e.SentCall = e.ShownCall;
+                f.LastMessageKey = QStringLiteral("F5");
+                f.ExchangePending = true;
+                if (act_.SendBytes(act_.EntryText().toLatin1())) {
+                    act_.PaintModeBusy();
+                } else {
+                    f.Transmitting = wasTransmitting;
+                    f.ExchangePending = false;
+                }
+            }
+        }
+        // A4: S/P: call the station.
+        if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid && e.YearInvalid &&
+            e.EntryState == 0) {
+            act_.ShowSearchAndPounce();
+            ShowMessageKey(QStringLiteral("F4"));
+            const QString text = act_.EntryText();
+            if (!text.contains(u' ')) {
+                act_.SetEntryText(text + u' ');
+            }
+            StartMessage(run[3]);
+        }
+        // A5: Run: call CQ.
+        if (e.EntryLength <= 2 && !f.Transmitting && k.RunMode && e.EntryState == 0) {
+            e.CallCorrected = false;
+            ShowMessageKey(QStringLiteral("F1"));
+            StartMessage(run[0]);
+            if (e.EntryLength < 2 && s_.panel.AutoS5) {
+                act_.SetEntryText(QStringLiteral("S5"));
+            }
+        }
+    }
+    // B to D, for every Enter.
+    if (e.EntryState == 4) {
+        e.EntryState = 0;
+    }
+    const bool valid = IsValidForLogging(e, act_.EntryText());
+    if (valid && ((cw && !k.EnterSendMsg) || ssb)) {
+        act_.LogQso();
+    }
+}
+
+void EntrySequence::Esc() {
+    act_.ShowMessageKey(QString());
+    act_.ClearTransmitIndicator();
+    if (act_.KeyerPortOpen()) {
+        act_.ClearKeyerBuffer();
+    }
+    act_.ShowTuneOff();
+    if (s_.entry.EntryState == 1) {
+        s_.entry.EntryState = 0;
+    }
+}
+
+void EntrySequence::FunctionKey(int n) {
+    if (n < 0 || n > 8) {
+        return;
+    }
+    ShowMessageKey(QStringLiteral("F%1").arg(n + 1));
+    act_.SendMessage(s_.keyer.RunMode ? s_.messages.Run[size_t(n)] : s_.messages.SP[size_t(n)]);
+}
+
+void EntrySequence::AfterLogging() {
+    auto& e = s_.entry;
+    if (e.EntryState == 2) {
+        ShowMessageKey(QStringLiteral("F3"));
+        if (e.CallCorrected) {
+            StartMessage(e.SentCall);
+        }
+        StartMessage(s_.messages.Run[2]);
+        e.EntryState = 4;
+    } else if (e.EntryState == 5) {
+        e.EntryState = 4;
+    }
+}
+
+void EntrySequence::AfterValidation() {
+    auto& e = s_.entry;
+    const QString& shown = e.ShownCall;
+    if (e.EntryState == 1 &&
+        (shown == QLatin1String("S5") || shown.size() < 2 || shown != e.SentCall)) {
+        e.EntryState = 0;
+    }
+    // Characters typed while the callsign is still being sent follow it.
+    if (s_.flags.ExchangePending && shown.size() == e.SentCall.size() + 1) {
+        e.SentCall = shown;
+        act_.SendBytes(shown.right(1).toLatin1());
+    }
+}
+
+}  // namespace corvatta
