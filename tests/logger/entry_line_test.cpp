@@ -1,6 +1,7 @@
 // Working contacts from the entry line with ESM against a WinKeyer
 // simulator on a pseudo-terminal: the bytes the keyer receives, the
-// labels, and the log file.
+// labels, and the log file. The sequence's rules one by one are in
+// entry_sequence_test.cpp; these tests see them reach a real keyer.
 #include "logger/program.h"
 #include "logger/qso_log_model.h"
 #include "platform/clock.h"
@@ -115,35 +116,6 @@ TEST_F(EntryLineTest, ACallsignCorrectedWhileItIsSentGoesOutBeforeTheClosingMess
     EXPECT_TRUE(LogText().contains("S59ABC       599 85\r\n"));
 }
 
-TEST_F(EntryLineTest, StateOneWithoutAYear) {
-    dir_.Write("Licence.txt", "S59ABC,85\r\n");
-    Start(true, {}, "AutoLL=1\r\n");
-    program_->main.ClockTimerTick();  // prediction on
-    Type("S59ABC");
-    Enter();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
-    ASSERT_TRUE(KeyerIdle());
-    EXPECT_EQ(program_->main.EditLL->text(), "85");
-    EXPECT_EQ(Call()->text(), "S59ABC ");
-    Enter();  // no year typed, but one predicted: appended and logged
-    EXPECT_EQ(Call()->text(), "");
-    EXPECT_EQ(state_.log.QsoCount, 1);
-    EXPECT_TRUE(LogText().contains("S59ABC       599 85\r\n"));
-    ASSERT_TRUE(KeyerIdle());
-
-    // Nothing predicted: the exchange is repeated.
-    Type("S59QQ");
-    Enter();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
-    ASSERT_TRUE(KeyerIdle());
-    EXPECT_TRUE(program_->main.EditLL->text().isEmpty());
-    sim_.ClearReceived();
-    Enter();
-    EXPECT_TRUE(Received("5NN 75 "));
-    EXPECT_EQ(state_.log.QsoCount, 1);
-    EXPECT_EQ(state_.entry.EntryState, 1);
-}
-
 TEST_F(EntryLineTest, AWholeSearchAndPounceContact) {
     Start(false);
     EXPECT_EQ(state_.entry.EntryState, 0);
@@ -159,40 +131,6 @@ TEST_F(EntryLineTest, AWholeSearchAndPounceContact) {
     EXPECT_EQ(state_.log.QsoCount, 1);
     EXPECT_EQ(state_.entry.EntryState, 0);
     EXPECT_TRUE(LogText().contains("S59ABC       599 85\r\n"));
-}
-
-TEST_F(EntryLineTest, EnterWhileBusyOrNotReady) {
-    Start(true);
-    Enter();  // CQ: the keyer is now busy
-    ASSERT_TRUE(state_.flags.Transmitting);
-    Type("S59ABC 85");
-    sim_.ClearReceived();
-    Enter();
-    EXPECT_EQ(state_.log.QsoCount, 0);
-    ASSERT_TRUE(KeyerIdle());
-    EXPECT_FALSE(sim_.ReceivedBytes().contains("S59ABC"));
-
-    // Not ready with ESM on: Enter does nothing at all.
-    state_.flags.KeyerReady = false;
-    Enter();
-    EXPECT_EQ(state_.log.QsoCount, 0);
-    // Without ESM a valid entry is logged.
-    program_->wk.CBESM->setChecked(false);
-    Enter();
-    EXPECT_EQ(state_.log.QsoCount, 1);
-}
-
-TEST_F(EntryLineTest, AMessageThatCannotBeWrittenLeavesTheKeyerFree) {
-    Start(true);
-    program_->wk.ComPort->Close();
-    state_.flags.KeyerReady = true;  // as the options window may leave it
-    Type("S59ABC");
-    Enter();
-    EXPECT_FALSE(state_.flags.Transmitting);
-    EXPECT_FALSE(state_.flags.ExchangePending);
-    Call()->clear();
-    Enter();  // CQ cannot go out either
-    EXPECT_FALSE(state_.flags.Transmitting);
 }
 
 TEST_F(EntryLineTest, SpeedKeysFunctionKeysAndEsc) {
