@@ -7,6 +7,7 @@
 #include "logger/entry_sequence.h"
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
+#include "logger/main_window_form.h"
 #include "logger/station_state.h"
 #include "platform/widget_look.h"
 
@@ -43,7 +44,7 @@ inline const QString kMainCaption = QStringLiteral("Corvatta 1.11");
 
 struct CabrilloHeader;
 
-class TfMain : public QMainWindow {
+class TfMain : public QMainWindow, public TfMainForm {
     Q_OBJECT
 
   public:
@@ -67,32 +68,6 @@ class TfMain : public QMainWindow {
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.
     void LoadProfileAndRefresh(int n);
-
-    // Controls, under the names the operators' manuals and the other
-    // windows use.
-    QLabel* LTest;
-    QTableView* Log;
-    QFrame* PWork;
-    QLineEdit* ECall;
-    QLineEdit* EditLL;
-    QLineEdit* BMode;
-    QLabel *LInfo, *LError, *LMult, *LDouble, *LRun, *LESM, *LSpeed, *LSpeed1, *LSpeedPaddle;
-    QLabel *LClock, *LSecond, *LQSO, *LTransmit, *LMemo;
-    QLineEdit *EPoint, *EMult, *ESum;
-    QFrame *Shape, *Shape1, *ShapeQSO, *ShapeMult;
-
-    QFrame* Pdata;
-    QLineEdit *EMyCall, *EMyYearLic, *EMyClub, *EMyName, *EMyAddress, *EMyAddress1, *EMyEmail;
-    QLabel* LMyName;  // "Ime priimek", turns red when the profile keys are enabled
-    QComboBox *EMode, *EPower;
-    QCheckBox *CBRK, *CS5, *CLL, *cDate;
-    QLineEdit *EWinkeyer, *EDate;
-    QPushButton *BSave, *BCancel;
-
-    QTimer *TimerTime, *TimerStart, *TimerCheck, *TimerSetup, *TimerWKClose, *TimerChange;
-
-    QAction *ClearMenu, *DeleteLastQSO, *SaveAsLog, *SaveAsCbr, *SaveCbr, *OpenLog, *ExitMenu;
-    QAction *SettingsMenu, *RulesPage, *UploadPage, *ClockProgram, *AboutBox;
 
     // Timer handlers; public so a test can tick a timer at a chosen instant.
     void StartTimerTick();
@@ -118,15 +93,10 @@ class TfMain : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void BuildWindow();
-    void BuildWorkPanel();
-    void BuildDataPanel();
-    void BuildMenus();
-    void BuildTimers();
+    void ConnectHandlers();
     void ApplyPanelSettings();
     void CollectControlSettings();
     void FillDataEdits();
-    void FitLogColumns();
     void FirstShow();
 
     // Operator data panel.
@@ -140,8 +110,6 @@ class TfMain : public QMainWindow {
     void ShowKeyerControls(bool show);
     void ResetEntryLine();
     void FocusEnd(QLineEdit* edit);
-
-    void ApplyClockLayout(bool lastMinute);
 
     void ShowAbout();
 
