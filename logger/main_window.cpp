@@ -24,18 +24,13 @@
 
 namespace corvatta {
 
-namespace {
-
-const QString kAccessCode = QStringLiteral("7Q2");
-const QString kInvalidDataMessage =
-    QStringLiteral("Nekateri podatki niso prav vpisani\n\rPopravi pred shranjevanjem!");
-
-}  // namespace
+namespace {}  // namespace
 
 TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     : QMainWindow(parent), state_(state), clock_(clock) {
     setObjectName(QStringLiteral("fMain"));
     SetupForm(this);
+    panel_ = new DataPanel(*this, state_, this);
     ConnectHandlers();
     BuildEntrySequence();
     BuildLog();
@@ -45,7 +40,7 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     d.Today = clock_.Now().date();
     d.Yesterday = d.Today.addDays(-1);
     LoadSettings(platform::IniFile(SettingsFileName()).Load(), state_);
-    ApplyPanelSettings();
+    panel_->ApplyPanelSettings();
     platform::PlaceOnScreen(this, state_.view.MainLeft, state_.view.MainTop);
     state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
     state_.AutoPrefixRequest = false;
@@ -62,7 +57,7 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
         state_.op.MyCall = QStringLiteral("S5");
     }
     state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
-    FillDataEdits();
+    panel_->FillDataEdits();
     d.FirstStartToday = d.LastDate != d.Today;
     d.CurrentYear = platform::LocalToUtc(clock_.Now()).toString(QStringLiteral("yy"));
     state_.entry = EntryData{};
@@ -74,51 +69,11 @@ void TfMain::ConnectHandlers() {
     BMode->installEventFilter(this);
     EMyYearLic->installEventFilter(this);
     EWinkeyer->installEventFilter(this);
-    // Every data edit copies its text into the operator data; most also
-    // ask for a new check of the data.
-    const auto bind = [this](QLineEdit* edit, QString OperatorData::*member, bool check) {
-        connect(edit, &QLineEdit::textChanged, this, [this, member, check](const QString& t) {
-            state_.op.*member = t;
-            if (check) {
-                TimerCheck->start();
-            }
-        });
-    };
-    bind(EMyCall, &OperatorData::MyCall, true);
-    bind(EMyYearLic, &OperatorData::MyYearLic, true);
-    bind(EMyClub, &OperatorData::MyClub, false);
-    bind(EMyName, &OperatorData::MyName, true);
-    bind(EMyAddress, &OperatorData::MyAddress, true);
-    bind(EMyAddress1, &OperatorData::MyAddress1, false);
-    bind(EMyEmail, &OperatorData::MyEmail, true);
-    connect(EMyCall, &QLineEdit::returnPressed, this, &TfMain::SaveClick);
-    connect(BSave, &QPushButton::clicked, this, &TfMain::SaveClick);
-    connect(BCancel, &QPushButton::clicked, this, &TfMain::CancelClick);
-    connect(EMode, &QComboBox::activated, this, &TfMain::ModeSelected);
-    connect(EPower, &QComboBox::activated, this, &TfMain::PowerSelected);
-    // The panel's choices live in the state the moment the operator makes
-    // them: exports and profile loads read them there, not the values of the
-    // start.
-    connect(EMode, &QComboBox::currentIndexChanged, this,
-            [this](int index) { state_.panel.EMode = index; });
-    connect(EPower, &QComboBox::currentIndexChanged, this,
-            [this](int index) { state_.panel.EPower = index; });
-    connect(CBRK, &QCheckBox::toggled, this, [this](bool on) {
-        state_.panel.RKChk = on;
-        EMyClub->setVisible(on);
-    });
-    connect(CS5, &QCheckBox::toggled, this, [this](bool on) {
-        state_.panel.AutoS5 = on;
-        state_.AutoS5Flag = on;
-        state_.AutoPrefixRequest = true;
-    });
-    connect(CLL, &QCheckBox::toggled, this, [this](bool on) {
-        state_.panel.AutoLL = on;
-        state_.AutoLLFlag = on;
-    });
-    connect(cDate, &QCheckBox::toggled, this, [this](bool on) { EDate->setReadOnly(!on); });
     connect(ExitMenu, &QAction::triggered, this, &QWidget::close);
-    connect(SettingsMenu, &QAction::triggered, this, &TfMain::OpenDataPanel);
+    connect(SettingsMenu, &QAction::triggered, panel_, &DataPanel::Open);
+    connect(panel_, &DataPanel::logReloadRequested, this, &TfMain::logReloadRequested);
+    connect(panel_, &DataPanel::keyerLinkOpenRequested, this, &TfMain::keyerLinkOpenRequested);
+    connect(panel_, &DataPanel::keyerLinkCloseRequested, this, &TfMain::keyerLinkCloseRequested);
     // Failures to start a page or the clock are of no consequence here.
     connect(RulesPage, &QAction::triggered, this, [] { platform::ShellOpen(kRulesPageUrl); });
     connect(UploadPage, &QAction::triggered, this, [] { platform::ShellOpen(kLogUploadUrl); });
@@ -127,47 +82,11 @@ void TfMain::ConnectHandlers() {
     connect(AboutBox, &QAction::triggered, this, &TfMain::ShowAbout);
     connect(TimerTime, &QTimer::timeout, this, &TfMain::ClockTimerTick);
     connect(TimerStart, &QTimer::timeout, this, &TfMain::StartTimerTick);
-    connect(TimerCheck, &QTimer::timeout, this, &TfMain::CheckOperatorData);
-    connect(TimerSetup, &QTimer::timeout, this, &TfMain::SetupTimerTick);
-    connect(TimerWKClose, &QTimer::timeout, this, &TfMain::FocusTimerTick);
-    connect(TimerChange, &QTimer::timeout, this, &TfMain::ChangeTimerTick);
-}
-
-void TfMain::FillDataEdits() {
-    // From a copy: each edit's change handler writes its field back.
-    const OperatorData op = state_.op;
-    EMyCall->setText(op.MyCall);
-    EMyYearLic->setText(op.MyYearLic);
-    EMyClub->setText(op.MyClub);
-    EMyName->setText(op.MyName);
-    EMyAddress->setText(op.MyAddress);
-    EMyAddress1->setText(op.MyAddress1);
-    EMyEmail->setText(op.MyEmail);
 }
 
 TfMain::~TfMain() {
     // Focus moves while the children go; they must not reach a half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
-}
-
-void TfMain::ApplyPanelSettings() {
-    // Lists take their positions silently; check boxes run their click
-    // reactions, as an operator's click would.
-    EMode->setCurrentIndex(
-        state_.panel.EMode >= 0 && state_.panel.EMode < EMode->count() ? state_.panel.EMode : -1);
-    EPower->setCurrentIndex(state_.panel.EPower >= 0 && state_.panel.EPower < EPower->count()
-                                ? state_.panel.EPower
-                                : -1);
-    const auto apply = [](QCheckBox* box, bool on) {
-        if (box->isChecked() == on) {
-            emit box->toggled(on);
-        } else {
-            box->setChecked(on);
-        }
-    };
-    apply(CBRK, state_.panel.RKChk);
-    apply(CS5, state_.panel.AutoS5);
-    apply(CLL, state_.panel.AutoLL);
 }
 
 void TfMain::CollectControlSettings() {
@@ -181,13 +100,7 @@ void TfMain::CollectControlSettings() {
 }
 
 void TfMain::LoadProfileAndRefresh(int n) {
-    // Read over the current choices, so a key the profile does not hold
-    // keeps what the operator set; the window stays where it is.
-    LoadProfile(platform::IniFile(PortProfileFileName()).Load(), n, state_);
-    ApplyPanelSettings();
-    state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
-    LTransmit->clear();
-    TimerChange->start();
+    panel_->LoadProfile(n);
 }
 
 void TfMain::showEvent(QShowEvent* event) {
@@ -300,169 +213,6 @@ bool TfMain::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TfMain::FocusEnd(QLineEdit* edit) {
-    edit->setFocus();
-    edit->end(false);
-}
-
-void TfMain::ResetEntryLine() {
-    ECall->setText(CS5->isChecked() ? QStringLiteral("S5") : QString());
-}
-
-void TfMain::ShowKeyerControls(bool show) {
-    for (QWidget* w : std::initializer_list<QWidget*>{LSpeed, LSpeed1, LSpeedPaddle, EWinkeyer}) {
-        w->setVisible(show);
-    }
-}
-
-// ---- Operator data panel -------------------------------------------------
-
-void TfMain::OpenDataPanel() {
-    state_.PreviousCall = state_.op.MyCall;
-    Pdata->show();
-    Pdata->raise();
-    EMyClub->setVisible(CBRK->isChecked());
-    EWinkeyer->setVisible(EMode->currentIndex() != 1);
-    ECall->hide();
-    FocusEnd(EMyCall);
-    TimerCheck->start();
-}
-
-void TfMain::CheckOperatorData() {
-    TimerCheck->stop();
-    auto& s = state_;
-    const auto paint = [](QWidget* w, bool ok) {
-        PaintBackground(w, ok ? colors::ColorFieldOk : colors::ColorFieldWrong);
-    };
-    s.CallValid =
-        s.op.MyCall.contains(QLatin1String("S5"), Qt::CaseInsensitive) && s.op.MyCall.size() > 3;
-    const QString& year = s.op.MyYearLic;
-    s.YearValid =
-        !year.isEmpty() && year.size() <= 2 &&
-        std::all_of(year.begin(), year.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
-    if (Pdata->isVisible()) {
-        paint(EMyCall, s.CallValid);
-        paint(EMyYearLic, s.YearValid);
-    }
-    const bool hasAt = s.op.MyEmail.contains(u'@');
-    paint(EMyName, !s.op.MyName.isEmpty());
-    paint(EMyAddress, !s.op.MyAddress.isEmpty());
-    paint(EMyEmail, hasAt);
-    s.DataValid = s.CallValid && s.YearValid && !EMyName->text().isEmpty() &&
-                  !EMyAddress->text().isEmpty() && !EMyEmail->text().isEmpty() && hasAt;
-    if (!s.DataValid && !Pdata->isVisible()) {
-        OpenDataPanel();
-    }
-}
-
-void TfMain::SwitchToCallsignLog() {
-    state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
-    TimerCheck->start();
-    if (state_.op.MyCall != state_.PreviousCall) {
-        if (state_.DataValid) {
-            emit logReloadRequested();
-        } else {
-            platform::ShowMessage(kInvalidDataMessage);
-        }
-    }
-}
-
-void TfMain::SaveClick() {
-    if (EMyName->text() == kAccessCode) {
-        state_.ProfileKeysEnabled = true;
-        EMyName->clear();
-        if (LMyName) {
-            PaintText(LMyName, colors::ColorRed);
-        }
-    } else {
-        SwitchToCallsignLog();
-        if (state_.DataValid) {
-            TimerSetup->start();
-        }
-    }
-    state_.log.ContestDate = EDate->text();
-    cDate->setChecked(false);
-}
-
-void TfMain::CancelClick() {
-    if (!state_.DataValid) {
-        return;
-    }
-    // An edited callsign must take its own log with it, or later contacts
-    // would go into the old callsign's file.
-    SwitchToCallsignLog();
-    Pdata->hide();
-    ECall->show();
-    ResetEntryLine();
-    FocusEnd(ECall);
-}
-
-void TfMain::SetupTimerTick() {
-    TimerSetup->stop();
-    Pdata->hide();
-    ECall->show();
-    ECall->setText(state_.AutoS5Flag ? QStringLiteral("S5") : QString());
-    FocusEnd(ECall);
-    ShowInfo(QString());
-    LError->clear();
-    LMult->clear();
-    EditLL->clear();
-    state_.entry.CurrentCall.clear();
-    state_.entry.CurrentLicYear.clear();
-}
-
-void TfMain::ModeSelected(int index) {
-    switch (index) {
-        case 0:
-        case 2:
-            state_.op.Mode = QStringLiteral("CW");
-            BMode->setText(QStringLiteral("  CW"));
-            ShowKeyerControls(true);
-            if (index == 0) {
-                ShapeQSO->hide();
-                ShapeMult->hide();
-            }
-            emit keyerLinkOpenRequested();
-            break;
-        case 1:
-            state_.op.Mode = QStringLiteral("SSB");
-            BMode->setText(QStringLiteral("  SSB"));
-            ShowKeyerControls(false);
-            ShapeQSO->hide();
-            ShapeMult->hide();
-            emit keyerLinkCloseRequested();
-            break;
-        default:
-            break;
-    }
-    state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
-    FocusEnd(EMyCall);
-}
-
-void TfMain::PowerSelected(int) {
-    state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
-    TimerWKClose->start();
-}
-
-void TfMain::FocusTimerTick() {
-    TimerWKClose->stop();
-    FocusEnd(Pdata->isVisible() ? EMyCall : ECall);
-}
-
-void TfMain::ChangeTimerTick() {
-    TimerChange->stop();
-    FillDataEdits();
-    for (QLabel* l : {LError, LDouble, LMult}) {
-        l->clear();
-    }
-    ShowInfo(QString());
-    EditLL->clear();
-    ResetEntryLine();
-    state_.SuggestLicenceYear = CLL->isChecked();
-    state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
-    emit logReloadRequested();
 }
 
 // ---- Contest clock and calendar ------------------------------------------

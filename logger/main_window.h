@@ -1,9 +1,10 @@
-// TfMain, the logger's main window: the banner, the log grid, the entry
-// line with its labels, the operator data panel, the menus and the six
-// timers. It holds little logic of its own: settings, calendar, log and
-// validation live in their own units and this class shows their results.
+// TfMain, the logger's main window: it wires its form's controls to the
+// units that do the work (the entry sequence, the log book, the data panel,
+// validation, the calendar), runs the start and the end of the program and
+// the contest clock, and shows the results.
 #pragma once
 
+#include "logger/data_panel.h"
 #include "logger/entry_sequence.h"
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
@@ -72,10 +73,10 @@ class TfMain : public QMainWindow, public TfMainForm {
     // Timer handlers; public so a test can tick a timer at a chosen instant.
     void StartTimerTick();
     void ClockTimerTick();
-    void CheckOperatorData();
-    void SetupTimerTick();
-    void FocusTimerTick();
-    void ChangeTimerTick();
+    void CheckOperatorData() { panel_->CheckOperatorData(); }
+    void SetupTimerTick() { panel_->SetupTimerTick(); }
+    void FocusTimerTick() { panel_->FocusTimerTick(); }
+    void ChangeTimerTick() { panel_->ChangeTimerTick(); }
 
   signals:
     // The keyer subsystem answers these.
@@ -94,22 +95,8 @@ class TfMain : public QMainWindow, public TfMainForm {
 
   private:
     void ConnectHandlers();
-    void ApplyPanelSettings();
     void CollectControlSettings();
-    void FillDataEdits();
     void FirstShow();
-
-    // Operator data panel.
-    void OpenDataPanel();
-    void SaveClick();
-    void CancelClick();
-    void SwitchToCallsignLog();
-    void CloseDataPanelLater();
-    void ModeSelected(int index);
-    void PowerSelected(int index);
-    void ShowKeyerControls(bool show);
-    void ResetEntryLine();
-    void FocusEnd(QLineEdit* edit);
 
     void ShowAbout();
 
@@ -141,6 +128,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     keyer::TfWK* wk_ = nullptr;
     keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
+    DataPanel* panel_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;
     std::unique_ptr<EntryActions> entryActions_;

@@ -316,4 +316,19 @@ void TfMainForm::ApplyClockLayout(bool lastMinute) {
     }
 }
 
+void TfMainForm::FocusEnd(QLineEdit* edit) {
+    edit->setFocus();
+    edit->end(false);
+}
+
+void TfMainForm::ResetEntryLine() {
+    ECall->setText(CS5->isChecked() ? QStringLiteral("S5") : QString());
+}
+
+void TfMainForm::ShowKeyerControls(bool show) {
+    for (QWidget* w : std::initializer_list<QWidget*>{LSpeed, LSpeed1, LSpeedPaddle, EWinkeyer}) {
+        w->setVisible(show);
+    }
+}
+
 }  // namespace corvatta

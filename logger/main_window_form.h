@@ -55,6 +55,12 @@ struct TfMainForm {
     // The contest clock's two layouts: seconds large in the last minute
     // before the end, hours and minutes large otherwise.
     void ApplyClockLayout(bool lastMinute);
+    // The entry line back to "S5" or empty, as the automatic prefix says.
+    void ResetEntryLine();
+    // The controls that only the CW modes use.
+    void ShowKeyerControls(bool show);
+    // Focus into an edit with the caret at its end.
+    static void FocusEnd(QLineEdit* edit);
 
   private:
     void BuildWorkPanel(QMainWindow* window);
