@@ -2,6 +2,7 @@
 
 #include "logger/calendar.h"
 #include "logger/entry_sequence.h"
+#include "logger/log_menu.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -87,6 +88,7 @@ void TfMain::ConnectHandlers() {
 TfMain::~TfMain() {
     // Focus moves while the children go; they must not reach a half-destroyed window.
     disconnect(qApp, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, logMenu_, nullptr);
 }
 
 void TfMain::CollectControlSettings() {

@@ -115,13 +115,6 @@ class TfMain : public QMainWindow, public TfMainForm {
     // The callsign label and the entry state's copy of it, always together.
     void ShowInfo(const QString& text);
     void BuildEntrySequence();
-    void ClearLogClick();
-    void DeleteLastQsoClick();
-    void SaveAsClick(bool cabrillo);
-    void SaveCbrClick();
-    void OpenLogClick();
-    void GridFocusChanged(QWidget* old, QWidget* now);
-    CabrilloHeader ExportHeader();
 
     StationState& state_;
     platform::Clock& clock_;
@@ -129,6 +122,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
     DataPanel* panel_ = nullptr;
+    class LogMenu* logMenu_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;
     std::unique_ptr<EntryActions> entryActions_;

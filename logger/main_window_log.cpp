@@ -2,6 +2,7 @@
 // file menu's log commands and the editing of logged contacts.
 #include "logger/cabrillo.h"
 #include "logger/entry_sequence.h"
+#include "logger/log_menu.h"
 #include "logger/main_window.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
@@ -37,16 +38,6 @@ class UpperCaseDelegate final : public QStyledItemDelegate {
     }
 };
 
-// "Text files (*.log)|*.log" as the file dialogs of this toolkit want it.
-QString DialogFilter(const QString& pairs) {
-    const QStringList parts = pairs.split(u'|');
-    QStringList filters;
-    for (qsizetype i = 0; i < parts.size(); i += 2) {
-        filters.append(parts[i]);
-    }
-    return filters.join(QLatin1String(";;"));
-}
-
 bool IsEntryCharacter(QChar c) {
     return c == u' ' || c == u'/' || (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') ||
            (c >= u'a' && c <= u'z');
@@ -69,15 +60,14 @@ void TfMain::BuildLog() {
     connect(ECall, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(EditLL, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(logModel_, &QsoLogModel::CellEdited, this, [this] { LogSetEditText(state_.log); });
-    connect(qApp, &QApplication::focusChanged, this, &TfMain::GridFocusChanged);
-
-    using platform::Guarded;
-    connect(ClearMenu, &QAction::triggered, this, Guarded([this] { ClearLogClick(); }));
-    connect(DeleteLastQSO, &QAction::triggered, this, Guarded([this] { DeleteLastQsoClick(); }));
-    connect(SaveAsLog, &QAction::triggered, this, Guarded([this] { SaveAsClick(false); }));
-    connect(SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAsClick(true); }));
-    connect(SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbrClick(); }));
-    connect(OpenLog, &QAction::triggered, this, Guarded([this] { OpenLogClick(); }));
+    logMenu_ = new LogMenu(*this, state_, *logBook_, *logModel_, this);
+    connect(logMenu_, &LogMenu::logShown, this, [this](const LogBook::Shown& shown, bool relabel) {
+        ShowLog(shown);
+        if (relabel) {
+            ClearEntryLabels();
+        }
+    });
+    connect(logMenu_, &LogMenu::scoreShown, this, &TfMain::ShowScore);
 }
 
 void TfMain::ShowScore(const Score& score) {
@@ -186,77 +176,6 @@ void TfMain::LogQso() {
     PaintBackground(Shape, colors::ColorBusy);
     PaintBackground(Shape1, colors::ColorBusy);
     ECall->end(false);
-}
-
-void TfMain::ClearLogClick() {
-    auto& dialogs = platform::CurrentDialogs();
-    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error, kClearLogConfirm1) ||
-        !dialogs.ConfirmOkCancel(platform::BoxKind::Error, ClearLogConfirm2(state_.op.MyCall))) {
-        return;
-    }
-    ShowLog(logBook_->ClearLog());
-}
-
-void TfMain::DeleteLastQsoClick() {
-    if (const auto shown = logBook_->DeleteLastQSO()) {
-        ShowLog(*shown);
-        ClearEntryLabels();
-    }
-}
-
-CabrilloHeader TfMain::ExportHeader() {
-    state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
-    return CabrilloHeaderOf(state_, ESum->text());
-}
-
-void TfMain::SaveAsClick(bool cabrillo) {
-    const QString name = platform::CurrentDialogs().GetSaveFileName(
-        QString(), platform::ProgramDirectory(), DialogFilter(cabrillo ? kCbrFilter : kLogFilter));
-    if (name.isEmpty()) {
-        return;
-    }
-    if (cabrillo) {
-        ExportCabrillo(name, ExportHeader(), logBook_->Own(), *logModel_, state_.log.QsoCount);
-    } else {
-        ExportLogAs(name, logBook_->Own(), *logModel_, state_.log.QsoCount);
-    }
-}
-
-void TfMain::SaveCbrClick() {
-    if (!platform::CurrentDialogs().ConfirmOkCancel(platform::BoxKind::Error, SaveCbrConfirm())) {
-        return;
-    }
-    corvatta::SaveCbr(state_.op.FileCall, ExportHeader(), logBook_->Own(), *logModel_,
-                      state_.log.QsoCount);
-}
-
-void TfMain::OpenLogClick() {
-    auto& dialogs = platform::CurrentDialogs();
-    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error, ImportConfirm(state_.op.MyCall))) {
-        return;
-    }
-    const QString name =
-        dialogs.GetOpenFileName(QString(), platform::ProgramDirectory(), DialogFilter(kLogFilter));
-    if (name.isEmpty()) {
-        return;
-    }
-    ShowLog(logBook_->ImportLogCopy(name));
-    ClearEntryLabels();
-}
-
-void TfMain::GridFocusChanged(QWidget* old, QWidget* now) {
-    const auto inGrid = [this](QWidget* w) { return w && (w == Log || Log->isAncestorOf(w)); };
-    if (inGrid(old) && !inGrid(now)) {
-        try {
-            if (const auto score = logBook_->SaveGridEdits()) {
-                ShowScore(*score);
-            }
-        } catch (...) {
-            // A cell that is no number, or a log that could not be
-            // rewritten: the operator sees why and can mend it.
-            platform::ShowCurrentException();
-        }
-    }
 }
 
 }  // namespace corvatta

@@ -1,0 +1,110 @@
+#include "logger/log_menu.h"
+
+#include "logger/qso_log_model.h"
+#include "logger/settings.h"
+#include "platform/application.h"
+#include "platform/dialogs.h"
+#include "platform/program_dir.h"
+
+#include <QApplication>
+
+namespace corvatta {
+
+namespace {
+
+// "Text files (*.log)|*.log" as the file dialogs of this toolkit want it.
+QString DialogFilter(const QString& pairs) {
+    const QStringList parts = pairs.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        filters.append(parts[i]);
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+}  // namespace
+
+LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogModel& model,
+                 QObject* parent)
+    : QObject(parent), f_(form), state_(state), book_(book), model_(model) {
+    using platform::Guarded;
+    connect(f_.ClearMenu, &QAction::triggered, this, Guarded([this] { ClearLog(); }));
+    connect(f_.DeleteLastQSO, &QAction::triggered, this, Guarded([this] { DeleteLastQso(); }));
+    connect(f_.SaveAsLog, &QAction::triggered, this, Guarded([this] { SaveAs(false); }));
+    connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
+    connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
+    connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(qApp, &QApplication::focusChanged, this, &LogMenu::GridFocusChanged);
+}
+
+void LogMenu::ClearLog() {
+    auto& dialogs = platform::CurrentDialogs();
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error, kClearLogConfirm1) ||
+        !dialogs.ConfirmOkCancel(platform::BoxKind::Error, ClearLogConfirm2(state_.op.MyCall))) {
+        return;
+    }
+    emit logShown(book_.ClearLog(), false);
+}
+
+void LogMenu::DeleteLastQso() {
+    if (const auto shown = book_.DeleteLastQSO()) {
+        emit logShown(*shown, true);
+    }
+}
+
+CabrilloHeader LogMenu::ExportHeader() {
+    state_.op.Category = ComputeCategory(f_.EPower->currentIndex(), f_.EMode->currentIndex());
+    return CabrilloHeaderOf(state_, f_.ESum->text());
+}
+
+void LogMenu::SaveAs(bool cabrillo) {
+    const QString name = platform::CurrentDialogs().GetSaveFileName(
+        QString(), platform::ProgramDirectory(), DialogFilter(cabrillo ? kCbrFilter : kLogFilter));
+    if (name.isEmpty()) {
+        return;
+    }
+    if (cabrillo) {
+        ExportCabrillo(name, ExportHeader(), book_.Own(), model_, state_.log.QsoCount);
+    } else {
+        ExportLogAs(name, book_.Own(), model_, state_.log.QsoCount);
+    }
+}
+
+void LogMenu::SaveCbr() {
+    if (!platform::CurrentDialogs().ConfirmOkCancel(platform::BoxKind::Error, SaveCbrConfirm())) {
+        return;
+    }
+    corvatta::SaveCbr(state_.op.FileCall, ExportHeader(), book_.Own(), model_, state_.log.QsoCount);
+}
+
+void LogMenu::OpenLog() {
+    auto& dialogs = platform::CurrentDialogs();
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error, ImportConfirm(state_.op.MyCall))) {
+        return;
+    }
+    const QString name =
+        dialogs.GetOpenFileName(QString(), platform::ProgramDirectory(), DialogFilter(kLogFilter));
+    if (name.isEmpty()) {
+        return;
+    }
+    emit logShown(book_.ImportLogCopy(name), true);
+}
+
+void LogMenu::GridFocusChanged(QWidget* old, QWidget* now) {
+    const auto inGrid = [this](QWidget* w) {
+        return w && (w == f_.Log || f_.Log->isAncestorOf(w));
+    };
+    if (inGrid(old) && !inGrid(now)) {
+        try {
+            if (const auto score = book_.SaveGridEdits()) {
+                emit scoreShown(*score);
+            }
+        } catch (...) {
+            // A cell that is no number, or a log that could not be
+            // rewritten: the operator sees why and can mend it.
+            platform::ShowCurrentException();
+        }
+    }
+}
+
+}  // namespace corvatta
