@@ -1,5 +1,6 @@
 #include "logger/data_panel.h"
 
+#include "logger/log_file.h"
 #include "logger/settings.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
@@ -163,7 +164,7 @@ void DataPanel::CheckOperatorData() {
 }
 
 void DataPanel::SwitchToCallsignLog() {
-    state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
+    state_.op.FileCall = FileCallOf(state_.op.MyCall);
     f_.TimerCheck->start();
     if (state_.op.MyCall != state_.PreviousCall) {
         if (state_.DataValid) {
@@ -266,7 +267,7 @@ void DataPanel::ChangeTimerTick() {
     f_.EditLL->clear();
     f_.ResetEntryLine();
     state_.SuggestLicenceYear = f_.CLL->isChecked();
-    state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
+    state_.op.FileCall = FileCallOf(state_.op.MyCall);
     emit logReloadRequested();
 }
 

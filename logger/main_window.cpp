@@ -3,6 +3,7 @@
 #include "logger/calendar.h"
 #include "logger/entry_sequence.h"
 #include "logger/log_menu.h"
+#include "logger/log_file.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -57,7 +58,7 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     if (state_.op.MyCall.isEmpty()) {
         state_.op.MyCall = QStringLiteral("S5");
     }
-    state_.op.FileCall = QString(state_.op.MyCall).replace(u'/', u'_');
+    state_.op.FileCall = FileCallOf(state_.op.MyCall);
     panel_->FillDataEdits();
     d.FirstStartToday = d.LastDate != d.Today;
     d.CurrentYear = platform::LocalToUtc(clock_.Now()).toString(QStringLiteral("yy"));

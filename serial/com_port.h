@@ -98,7 +98,7 @@ class TCustomComPort : public QObject {
     void SetEventChar(std::uint8_t value);
     bool DiscardNull() const { return s_.DiscardNull; }
     void SetDiscardNull(bool value);
-    // Only [spBasic], TriggersOnRxChar True and smThreadSync are specified and supported;
+    // Only [spBasic], TriggersOnRxChar True and smThreadSync are supported;
     // the others are kept as values and behave as those.
     TStoredProps StoredProps() const { return s_.StoredProps; }
     void SetStoredProps(TStoredProps value) { s_.StoredProps = value; }
