@@ -2,8 +2,9 @@
 
 #include "logger/calendar.h"
 #include "logger/entry_sequence.h"
-#include "logger/log_menu.h"
 #include "logger/log_file.h"
+#include "logger/log_menu.h"
+#include "logger/rig_link.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -164,6 +165,40 @@ void TfMain::FirstShow() {
         emit memoWindowRequested();
     }
     FocusEnd(ECall);
+    StartRigLink();
+}
+
+void TfMain::StartRigLink() {
+    RigSettings settings;
+    try {
+        LoadRigSettings(platform::IniFile(PortProfileFileName()).Load(), settings);
+    } catch (const platform::Error&) {
+        return;  // an unreadable file leaves the radio alone, as it is by default
+    }
+    if (!settings.Enabled) {
+        return;
+    }
+    rig_ = new RigLink(this);
+    LRig->setText(kRigOffline);
+    LRig->show();
+    connect(rig_, &RigLink::connectionChanged, this, [this](bool on) {
+        if (!on) {
+            LRig->setText(kRigOffline);
+        }
+    });
+    connect(rig_, &RigLink::frequencyChanged, this,
+            [this](qint64 hertz) { LRig->setText(RigFrequencyText(hertz)); });
+    connect(rig_, &RigLink::modeChanged, this, &TfMain::FollowRigMode);
+    rig_->Start(settings.Host, settings.Port);
+}
+
+void TfMain::FollowRigMode(const QString& rigMode) {
+    // In the MIX category the radio's mode decides, as a click on the mode
+    // button would; the single-mode categories keep theirs.
+    const std::optional<QString> mode = ContestModeOfRigMode(rigMode);
+    if (mode && EMode->currentIndex() == 2 && *mode != state_.op.Mode) {
+        BModeClick();
+    }
 }
 
 void TfMain::closeEvent(QCloseEvent* event) {

@@ -97,6 +97,9 @@ class TfMain : public QMainWindow, public TfMainForm {
     void ConnectHandlers();
     void CollectControlSettings();
     void FirstShow();
+    // Following the radio, when the port and profile file turns it on.
+    void StartRigLink();
+    void FollowRigMode(const QString& rigMode);
 
     void ShowAbout();
 
@@ -122,6 +125,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
     DataPanel* panel_ = nullptr;
+    class RigLink* rig_ = nullptr;
     class LogMenu* logMenu_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;

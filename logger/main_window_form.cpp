@@ -154,6 +154,10 @@ void TfMainForm::BuildWorkPanel(QMainWindow* window) {
     PaintText(LMult, colors::ColorBlue);
     LMemo = MakeLabel(p, QStringLiteral("LMemo"), QString(), 150, 110, 200, 20);
     LTransmit = MakeLabel(p, QStringLiteral("LTransmit"), QString(), 360, 110, 120, 20);
+    // The radio's frequency, shown only when the program follows the radio.
+    LRig = MakeLabel(p, QStringLiteral("LRig"), QString(), 555, 112, 135, 20);
+    LRig->setFont(SizedFont(10, true));
+    LRig->hide();
 
     const QString captions[] = {QStringLiteral("Točke:"), QStringLiteral("Množilci:"),
                                 QStringLiteral("Skupaj:")};

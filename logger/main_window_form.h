@@ -30,7 +30,7 @@ struct TfMainForm {
     QLineEdit* EditLL;
     QLineEdit* BMode;
     QLabel *LInfo, *LError, *LMult, *LDouble, *LRun, *LESM, *LSpeed, *LSpeed1, *LSpeedPaddle;
-    QLabel *LClock, *LSecond, *LQSO, *LTransmit, *LMemo;
+    QLabel *LClock, *LSecond, *LQSO, *LTransmit, *LMemo, *LRig;
     QLineEdit *EPoint, *EMult, *ESum;
     QFrame *Shape, *Shape1, *ShapeQSO, *ShapeMult;
 
