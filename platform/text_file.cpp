@@ -190,9 +190,9 @@ void AppendTextLine(const QString& fileName, const QString& line) {
     const auto fail = [&fileName](int err) {
         throw IoError(QStringLiteral("%1: %2").arg(Reason(err), fileName));
     };
-    const QByteArray bytes = EncodeCp1250(line) + "\r\n";
+    QByteArray bytes = EncodeCp1250(line) + "\r\n";
     const int fd = ::open(QFile::encodeName(fileName).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+                          O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         fail(errno);
     }
@@ -206,6 +206,18 @@ void AppendTextLine(const QString& fileName, const QString& line) {
         ::close(fd);
         fail(err);
     };
+    // A file last saved by a text editor may end inside a line; the new
+    // line must not be glued onto it.
+    char last = '\n';
+    if (before > 0) {
+        const ssize_t n = ::pread(fd, &last, 1, before - 1);
+        if (n != 1) {
+            cutBackAndFail(n < 0 ? errno : EIO);
+        }
+    }
+    if (last != '\n' && last != '\r') {
+        bytes.prepend("\r\n");
+    }
     int err = 0;
     if (!WriteAll(fd, bytes, &err) || !Sync(fd, &err)) {
         cutBackAndFail(err);

@@ -25,7 +25,8 @@ bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
 // exists but cannot be read; a missing file throws too.
 QStringList ReadTextLines(const QString& fileName);
 
-// Appends one line and its CR LF, synced to disk before returning. On any
+// Appends one line and its CR LF, on a line of its own (after a CR LF when
+// the file ends inside a line), synced to disk before returning. On any
 // failure the file is cut back to its old length and IoError names the
 // reason and the file.
 void AppendTextLine(const QString& fileName, const QString& line);

@@ -314,6 +314,25 @@ TEST_F(LogFileTest, EveryWholeFileWriteHittingAFullDiskKeepsTheOldFile) {
     EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Hidden | QDir::Files).size(), 7);  // no temporaries
 }
 
+TEST_F(LogFileTest, ContactAfterAHandEditedLastLineIsKept) {
+    // The last line lost its line end in a text editor.
+    dir.Write("S59ABC.log",
+              platform::EncodeCp1250(CabrilloQsoLine(book.Own(), "07:12", "S51A", "80", "CW")));
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S52B 81", "07:13"));
+    book.OpenLog();  // the next start
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Row(1), (QsoRow{"07:13", "S52B", "81", "2", "1", "CW"}));
+    // A rewrite keeps both.
+    ASSERT_TRUE(Enter("S53C 82", "07:14"));
+    ASSERT_TRUE(book.DeleteLastQSO());
+    book.OpenLog();
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Cell(0, Call), "S51A");
+    EXPECT_EQ(log.Cell(1, Call), "S52B");
+    ExpectFileMatchesGrid();
+}
+
 TEST_F(LogFileTest, NonQsoLinesAreSkippedOnLoad) {
     const QString good = CabrilloQsoLine(book.Own(), "07:12", "S51A", "80", "CW");
     const QString good2 = CabrilloQsoLine(book.Own(), "07:13", "S52B", "81", "SSB");

@@ -56,6 +56,23 @@ TEST(TextFile, AppendAndReadBack) {
     EXPECT_THROW(platform::AppendTextLine(dir.File("no/dir/x.log"), "x"), platform::IoError);
 }
 
+TEST(TextFile, AppendStartsOnALineOfItsOwn) {
+    // A file last saved by a text editor may end without a line end.
+    const struct {
+        QByteArray before;
+        QByteArray after;
+    } cases[] = {
+        {"", "new\r\n"},           {"old", "old\r\nnew\r\n"}, {"old\r\n", "old\r\nnew\r\n"},
+        {"old\n", "old\nnew\r\n"}, {"old\r", "old\rnew\r\n"},
+    };
+    for (const auto& c : cases) {
+        testing_support::TempProgramDir dir;
+        dir.Write("a.log", c.before);
+        platform::AppendTextLine(dir.File("a.log"), "new");
+        EXPECT_EQ(dir.Read("a.log"), c.after) << c.before.toStdString();
+    }
+}
+
 TEST(TextFile, AtomicWriteReplacesWholeFileOrNothing) {
     testing_support::TempProgramDir dir;
     dir.Write("a.txt", "old contents");
