@@ -9,11 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <unistd.h>
-#include <cerrno>
-#include <cstring>
-
 namespace corvatta {
 
 namespace {
@@ -22,21 +17,6 @@ constexpr int kWriteAttempts = 2;
 
 [[noreturn]] void Fail(const QString& reason, const QString& path) {
     throw platform::IoError(QStringLiteral("%1: %2").arg(reason, path));
-}
-
-QString SystemReason() {
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Makes a rename in the folder durable; a failure here costs durability
-// against a power cut only, the file itself is complete.
-void SyncFolderOf(const QString& path) {
-    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -110,7 +90,6 @@ void WriteLinesReplacing(const QString& path, const QStringList& lines) {
     QString reason;
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         if (platform::WriteFileAtomically(path, bytes, &reason)) {
-            SyncFolderOf(path);
             return;
         }
     }
@@ -123,40 +102,7 @@ void RewriteLogFile(const QString& path, const OwnLineData& own, const QsoLogMod
 }
 
 void AppendLogLine(const QString& path, const QString& line) {
-    const QByteArray bytes = platform::EncodeCp1250(line) + "\r\n";
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        Fail(SystemReason(), path);
-    }
-    const off_t before = ::lseek(fd, 0, SEEK_END);
-    // Whatever step fails, the file goes back to whole lines without this
-    // one: a contact that did not make it must not appear later on reload.
-    const auto failAndCutBack = [&](const QString& reason) {
-        if (before >= 0 && ::ftruncate(fd, before) == 0) {
-            ::fsync(fd);
-        }
-        ::close(fd);
-        Fail(reason, path);
-    };
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            failAndCutBack(n < 0 ? SystemReason() : QStringLiteral("Disk full"));
-        }
-        done += n;
-    }
-    // EINVAL: a device that has nothing to sync.
-    if (::fsync(fd) != 0 && errno != EINVAL) {
-        failAndCutBack(SystemReason());
-    }
-    if (::close(fd) != 0) {
-        Fail(SystemReason(), path);
-    }
+    platform::AppendTextLine(path, line);
 }
 
 }  // namespace corvatta

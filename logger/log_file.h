@@ -52,7 +52,7 @@ void WriteLinesReplacing(const QString& path, const QStringList& lines);
 void RewriteLogFile(const QString& path, const OwnLineData& own, const QsoLogModel& log,
                     int qsoCount);
 
-// Appends one line and checks every step: open, write, flush, sync to disk.
+// Appends one line through platform::AppendTextLine: every step checked.
 // On failure the file is cut back to its old length and IoError is thrown.
 void AppendLogLine(const QString& path, const QString& line);
 

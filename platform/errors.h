@@ -20,11 +20,13 @@ class IoError : public Error {
     using Error::Error;
 };
 
-// A settings file could not be written.
+// A settings file could not be written; the text names the file and the
+// system's reason.
 class IniWriteError : public Error {
   public:
-    explicit IniWriteError(const QString& fileName)
-        : Error(QStringLiteral("Unable to write to %1").arg(fileName)), fileName_(fileName) {}
+    IniWriteError(const QString& fileName, const QString& reason)
+        : Error(QStringLiteral("Unable to write to %1 (%2)").arg(fileName, reason)),
+          fileName_(fileName) {}
     QString fileName() const { return fileName_; }
 
   private:

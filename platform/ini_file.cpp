@@ -226,7 +226,7 @@ IniDocument IniFile::Load() const {
 void IniFile::Save(const IniDocument& doc) const {
     QString error;
     if (!WriteFileAtomically(fileName_, doc.ToBytes(), &error)) {
-        throw IniWriteError(fileName_);
+        throw IniWriteError(fileName_, error);
     }
 }
 

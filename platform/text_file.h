@@ -15,15 +15,20 @@ QStringList SplitLines(const QString& text);
 // Joins lines with CR LF after every line.
 QString JoinLinesCrLf(const QStringList& lines);
 
-// Writes the bytes atomically; on failure returns false and the system's
-// reason in *error, and the old file is untouched.
+// Replaces the file with the bytes: written unbuffered to a temporary in the
+// same folder with every write checked, synced, renamed over the file, and
+// the folder synced. On failure returns false with the system's reason
+// (strerror) in *error, and the old file is still there byte for byte.
 bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error);
 
 // Reads a whole cp1250 text file into lines. Throws IoError when the file
 // exists but cannot be read; a missing file throws too.
 QStringList ReadTextLines(const QString& fileName);
 
-// Appends one line and its CR LF, flushed before returning. Throws IoError.
+// Appends one line and its CR LF, on a line of its own (after a CR LF when
+// the file ends inside a line), synced to disk before returning. On any
+// failure the file is cut back to its old length and IoError names the
+// reason and the file.
 void AppendTextLine(const QString& fileName, const QString& line);
 
 }  // namespace platform

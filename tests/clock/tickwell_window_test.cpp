@@ -263,8 +263,9 @@ TEST_F(ClockWindow, UnwritableSettingsFileStillLetsTheClockClose) {
     ASSERT_TRUE(QFile::remove(dir_.File("Tickwellini.ini")));
     ASSERT_TRUE(QDir(dir_.Path()).mkdir("Tickwellini.ini"));
     EXPECT_TRUE(w->close());
-    EXPECT_EQ(dialogs_.Texts("error"),
-              QStringList({"Unable to write to " + dir_.File("Tickwellini.ini")}));
+    EXPECT_EQ(
+        dialogs_.Texts("error"),
+        QStringList({"Unable to write to " + dir_.File("Tickwellini.ini") + " (Is a directory)"}));
     EXPECT_FALSE(w->isVisible());
 }
 

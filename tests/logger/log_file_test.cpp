@@ -3,12 +3,15 @@
 // grid shows, and every failure reported instead of losing a contact.
 #include "logger/log_book.h"
 
+#include "logger/cabrillo.h"
 #include "logger/licence_table.h"
 #include "logger/log_file.h"
 #include "logger/qso_log_model.h"
 #include "logger/validation.h"
 #include "platform/cp1250.h"
 #include "platform/errors.h"
+#include "platform/ini_file.h"
+#include "tests/support/disk_limits.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_program_dir.h"
 
@@ -16,6 +19,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
 
 namespace corvatta {
 namespace {
@@ -246,6 +253,84 @@ TEST_F(LogFileTest, AFailedRewriteIsReportedAndChangesNothing) {
     EXPECT_THROW(book.SaveGridEdits(), platform::IoError);
     EXPECT_THROW(book.ClearLog(), platform::IoError);
     EXPECT_EQ(state.log.QsoCount, 2);
+}
+
+TEST_F(LogFileTest, EveryWholeFileWriteHittingAFullDiskKeepsTheOldFile) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    ASSERT_TRUE(Enter("S52B 81"));
+    ASSERT_TRUE(Enter("S53C 82"));
+    const QString copy = dir.File("copy.log");
+    dir.Write("copy.log", FileBytes());
+    for (const char* name :
+         {"S59ABC.cbr", "zmbtmp.bak", "mine.cbr", "mine.log", "Corvattaini.ini"}) {
+        dir.Write(name, QByteArray("old ") + name);
+    }
+    const CabrilloHeader header{"S59ABC", "SINGLE-OP", "", false, "12", "Ime", "A", "B", "e@x"};
+    const QString tooLarge = QString::fromLocal8Bit(std::strerror(EFBIG));
+    struct Writer {
+        const char* what;
+        QString file;
+        std::function<void()> write;
+    };
+    const Writer writers[] = {
+        {"Ctrl+Del", book.LogFileName(), [&] { book.DeleteLastQSO(); }},
+        {"grid edit", book.LogFileName(),
+         [&] {
+             LogClick(state.log);
+             log.setData(log.index(0, Call), "S51AA");
+             book.SaveGridEdits();
+         }},
+        {"Odpri Log", book.LogFileName(), [&] { book.ImportLogCopy(copy); }},
+        {"Shrani CBR", dir.File("S59ABC.cbr"),
+         [&] { SaveCbr("S59ABC", header, book.Own(), log, state.log.QsoCount); }},
+        {"Shrani kot Cbr", dir.File("mine.cbr"),
+         [&] { ExportCabrillo(dir.File("mine.cbr"), header, book.Own(), log, 3); }},
+        {"Shrani kot Log", dir.File("mine.log"),
+         [&] { ExportLogAs(dir.File("mine.log"), book.Own(), log, 3); }},
+        {"settings", dir.File("Corvattaini.ini"),
+         [&] {
+             const platform::IniFile ini(dir.File("Corvattaini.ini"));
+             platform::IniDocument doc;
+             doc.WriteString("GENERAL", "MyName", QString(200, u'x'));
+             ini.Save(doc);
+         }},
+    };
+    QObject::connect(&log, &QsoLogModel::CellEdited, [this] { LogSetEditText(state.log); });
+    for (const Writer& w : writers) {
+        SCOPED_TRACE(w.what);
+        const QString name = QFileInfo(w.file).fileName();
+        const QByteArray before = dir.Read(name);
+        const QString result = testing_support::RunWithFileSizeLimit(100, [&] {
+            w.write();
+            return QStringLiteral("written");
+        });
+        EXPECT_TRUE(result.startsWith("exception: ")) << result.toStdString();
+        EXPECT_TRUE(result.contains(w.file)) << result.toStdString();
+        EXPECT_TRUE(result.contains(tooLarge)) << result.toStdString();
+        EXPECT_EQ(dir.Read(name), before);
+    }
+    EXPECT_EQ(dir.Read("zmbtmp.bak"), "old zmbtmp.bak");
+    EXPECT_EQ(QDir(dir.Path()).entryList(QDir::Hidden | QDir::Files).size(), 7);  // no temporaries
+}
+
+TEST_F(LogFileTest, ContactAfterAHandEditedLastLineIsKept) {
+    // The last line lost its line end in a text editor.
+    dir.Write("S59ABC.log",
+              platform::EncodeCp1250(CabrilloQsoLine(book.Own(), "07:12", "S51A", "80", "CW")));
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S52B 81", "07:13"));
+    book.OpenLog();  // the next start
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Row(1), (QsoRow{"07:13", "S52B", "81", "2", "1", "CW"}));
+    // A rewrite keeps both.
+    ASSERT_TRUE(Enter("S53C 82", "07:14"));
+    ASSERT_TRUE(book.DeleteLastQSO());
+    book.OpenLog();
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(log.Cell(0, Call), "S51A");
+    EXPECT_EQ(log.Cell(1, Call), "S52B");
+    ExpectFileMatchesGrid();
 }
 
 TEST_F(LogFileTest, NonQsoLinesAreSkippedOnLoad) {

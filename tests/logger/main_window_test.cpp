@@ -211,8 +211,9 @@ TEST_F(MainWindowTest, UnwritableSettingsFileIsReportedAndTheWindowStillCloses) 
     ASSERT_TRUE(QDir(dir_.Path()).mkdir("Corvattaini.ini"));
     TfMain& w = Start(kOrdinaryDay);
     EXPECT_TRUE(w.close());
-    EXPECT_EQ(dialogs_.Texts("error"),
-              QStringList{"Unable to write to " + dir_.File("Corvattaini.ini")});
+    EXPECT_EQ(
+        dialogs_.Texts("error"),
+        QStringList{"Unable to write to " + dir_.File("Corvattaini.ini") + " (Is a directory)"});
     EXPECT_FALSE(w.isVisible());
 }
 

@@ -122,7 +122,8 @@ TEST(IniFile, MissingFileReadsDefaultsAndUnwritableFileThrows) {
         bad.WriteString("S", "K", "v");
         FAIL() << "no exception";
     } catch (const platform::IniWriteError& e) {
-        EXPECT_EQ(e.message(), "Unable to write to " + dir.File("no/such/dir/x.ini"));
+        EXPECT_EQ(e.message(), "Unable to write to " + dir.File("no/such/dir/x.ini") +
+                                   " (No such file or directory)");
     }
 }
 
