@@ -88,7 +88,6 @@ TForm1::TForm1(platform::Clock& clock, QWidget* parent)
     : QWidget(parent, kFramedFlags), clock_(clock) {
     setAttribute(Qt::WA_DeleteOnClose, false);
     BuildControls();
-    show();
     FormCreate();
 }
 
@@ -172,10 +171,17 @@ void TForm1::FormCreate() {
         for (int i = 0; i < kLargeDigits; ++i) {
             digits_[std::size_t(i)]->SetForeColor(digitColor);
         }
+        // Shown only once its position and size are set. The saved corner is
+        // the frame's, and a window placed before it is shown is placed by its
+        // frame; moved or resized after, but before the window manager has
+        // framed it, its inside would go to that corner instead, and the clock
+        // would creep by its caption's height at every start.
+        show();
         platform::Beep(800, 500);
     } catch (const platform::Error& e) {
         // The rest of the start-up is skipped; the clock still runs with
         // whatever was set up to here.
+        show();
         platform::ShowError(e.message());
     }
 }

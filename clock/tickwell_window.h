@@ -49,7 +49,7 @@ class TForm1 : public QWidget, private ClockSettingsTarget {
     static constexpr int kDesignClientWidth = 387;
     static constexpr int kDesignClientHeight = 205;
 
-    // Builds the window, shows it and runs the start-up.
+    // Builds the window and runs the start-up, which shows it.
     explicit TForm1(platform::Clock& clock, QWidget* parent = nullptr);
 
     // Window size as the settings count it, frame allowance included.

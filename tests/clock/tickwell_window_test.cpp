@@ -257,6 +257,39 @@ TEST_F(ClockWindow, DoubleClickOnTheLabelClosesAndSavesThePosition) {
     EXPECT_TRUE(dialogs_.records.isEmpty());
 }
 
+// Under an X11 window manager a window moved or resized after it is shown,
+// but before it is framed, is placed by its inside, not its frame; the clock
+// then crept up by its caption's height at every start. So the window must
+// have its saved position and final size before it is first shown, and a
+// saved position must come back as the same frame corner.
+TEST_F(ClockWindow, ThePositionSurvivesStartAndCloseUnchanged) {
+    struct ShowWatch : QObject {
+        std::optional<QRect> atShow;
+        bool eventFilter(QObject* o, QEvent* e) override {
+            if (e->type() == QEvent::Show && qobject_cast<TForm1*>(o) && !atShow) {
+                atShow = static_cast<QWidget*>(o)->geometry();
+                atShow->moveTopLeft(static_cast<QWidget*>(o)->pos());
+            }
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    WriteIni(kGoodIni);
+    for (int cycle = 0; cycle < 4; ++cycle) {
+        watch.atShow.reset();
+        TForm1 w(clock_);
+        ASSERT_TRUE(watch.atShow) << cycle;
+        EXPECT_EQ(*watch.atShow, QRect(960, 40, 290, 105)) << cycle;
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        EXPECT_EQ(w.frameGeometry().topLeft(), QPoint(960, 40)) << cycle;
+        EXPECT_TRUE(w.close());
+        const platform::IniFile ini(dir_.File("Tickwellini.ini"));
+        EXPECT_EQ(ini.ReadInteger("VIEW", "TOP", -1), 40) << cycle;
+        EXPECT_EQ(ini.ReadInteger("VIEW", "LEFT", -1), 960) << cycle;
+    }
+    qApp->removeEventFilter(&watch);
+}
+
 TEST_F(ClockWindow, UnwritableSettingsFileStillLetsTheClockClose) {
     auto w = Open(kGoodIni);
     // A folder in the file's place cannot be written over, even by root.

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -18,4 +20,10 @@ inline void PrintTo(const QStringList& l, std::ostream* os) {
 }
 inline void PrintTo(const QByteArray& b, std::ostream* os) {
     *os << '"' << QString::fromLatin1(b.toPercentEncoding(" :;=[]./-_")).toStdString() << '"';
+}
+inline void PrintTo(const QPoint& p, std::ostream* os) {
+    *os << '(' << p.x() << ", " << p.y() << ')';
+}
+inline void PrintTo(const QRect& r, std::ostream* os) {
+    *os << r.width() << 'x' << r.height() << " at (" << r.x() << ", " << r.y() << ')';
 }

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Both programs under a real X11 window manager that frames its windows:
+# several start/close cycles in a row leave the saved window positions as they
+# were, and a window pulled onto a smaller screen ends with its whole frame on
+# it. The offscreen platform cannot show this: its frames are known at once.
+#   window_manager_round_trip.sh BIN_DIR
+# Exits 77 (skipped) when the X tools are not installed.
+set -euo pipefail
+bin="${1:?binary folder}"
+
+for tool in Xvfb openbox wmctrl xdotool xprop xwininfo; do
+  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# Starts a display of the given size with openbox on it; sets DISPLAY.
+start_display() {
+  local size="$1" dfile="$work/display"
+  rm -f "$dfile"
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [[ -s "$dfile" ]] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$dfile")"
+  openbox >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  echo "openbox did not start"; exit 1
+}
+
+stop_display() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  pids=()
+}
+
+key() {  # file section-less key lookup: prints the value of KEY= in FILE
+  tr -d '\r' <"$1" | awk -F= -v k="$2" '$1 == k { print $2; exit }'
+}
+
+# One start/close cycle: starts PROGRAM, waits for its window titled TITLE
+# (a regular expression), records the frame as "left top right bottom" in
+# $frame, then closes the window as the window manager's close button does.
+cycle() {
+  local program="$1" title="$2" pid wid=""
+  "$program" >/dev/null 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    wid=$(xdotool search --all --pid "$pid" --onlyvisible --name "$title" 2>/dev/null | head -n1)
+    [[ -n "$wid" ]] && break
+    sleep 0.05
+  done
+  [[ -n "$wid" ]] || { kill "$pid"; fail "$program showed no window"; return 1; }
+  sleep 0.7  # let the window manager frame it and the program settle
+  local x y w h l r t b
+  read -r x y w h < <(xwininfo -id "$wid" | awk '
+    /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    /  Width:/ { w = $2 } /  Height:/ { h = $2 } END { print x, y, w, h }')
+  read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
+  frame="$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+  wmctrl -i -c "$(printf '0x%08x' "$wid")"
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    fail "$program did not end when its window was closed"
+  fi
+  wait "$pid" 2>/dev/null || true
+}
+
+# --- Tickwell: the saved position comes back, cycle after cycle ----------
+start_display 1280x1024
+mkdir "$work/clock"
+cp "$bin/Tickwell" "$bin/Whoosh.wav" "$work/clock/"
+printf '[GENERAL]\r\nLABEL=Ura\r\nCOLOR=clNavy\r\nAPLICATION=1\r\n[VIEW]\r\nTOP=40\r\nLEFT=960\r\n[APLICATION]\r\nCOLORAPP1=clRed\r\n' \
+  >"$work/clock/Tickwellini.ini"
+for i in 1 2 3 4; do
+  cycle "$work/clock/Tickwell" '^Ura 1\.06' || break
+  read -r fl ft _ _ <<<"$frame"
+  top=$(key "$work/clock/Tickwellini.ini" TOP)
+  left=$(key "$work/clock/Tickwellini.ini" LEFT)
+  echo "Tickwell cycle $i: frame at $fl,$ft; saved LEFT=$left TOP=$top"
+  [[ "$fl,$ft" == "960,40" ]] || fail "Tickwell cycle $i: frame at $fl,$ft, not 960,40"
+  [[ "$left,$top" == "960,40" ]] || fail "Tickwell cycle $i: saved $left,$top, not 960,40"
+done
+stop_display
+
+# --- Corvatta: pulled onto screens narrower than its design position ------
+today=$(date +%d.%m.%Y)
+for size in 1280x1024 1024x768; do
+  width=${size%x*}
+  start_display "$size"
+  rm -rf "$work/logger"
+  mkdir "$work/logger"
+  cp "$bin/Corvatta" "$work/logger/"
+  # The design position, and today's date so no calendar message comes up.
+  printf '[VIEW]\r\nMainTop=114\r\nMainLeft=1067\r\n[INFO]\r\nLastDate=%s\r\n' "$today" \
+    >"$work/logger/Corvattaini.ini"
+  first=""
+  for i in 1 2 3; do
+    cycle "$work/logger/Corvatta" '^Corvatta 1\.11' || break
+    read -r fl ft fr _ <<<"$frame"
+    left=$(key "$work/logger/Corvattaini.ini" MainLeft)
+    top=$(key "$work/logger/Corvattaini.ini" MainTop)
+    echo "Corvatta on $size, cycle $i: frame $fl..$fr, top $ft; saved MainLeft=$left MainTop=$top"
+    ((fr <= width)) || fail "Corvatta on $size: the frame ends at $fr, past the screen's $width"
+    [[ "$left,$top" == "$fl,$ft" ]] || fail "Corvatta on $size: saved $left,$top for a frame at $fl,$ft"
+    [[ -z "$first" || "$first" == "$left,$top" ]] || fail "Corvatta on $size: moved from $first to $left,$top"
+    first="$left,$top"
+  done
+  stop_display
+done
+
+((failures == 0)) && echo "all window positions kept"
+exit $((failures > 0))
