@@ -5,9 +5,11 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace serial {
@@ -146,6 +148,21 @@ TComSetupFrm::TComSetupFrm(TCustomComPort* port, const QStringList& portNames, Q
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addWidget(group);
     layout->addLayout(buttons);
+
+    CentreOnScreen();
+}
+
+// A dialog with a parent is centred on that parent by the toolkit; this one belongs in the
+// middle of the screen that holds its parent, wherever the keyer window happens to be.
+void TComSetupFrm::CentreOnScreen() {
+    QScreen* screen = parentWidget() != nullptr ? parentWidget()->window()->screen() : nullptr;
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    QRect placed(QPoint(0, 0), size());
+    placed.moveCenter(screen->availableGeometry().center());
+    move(placed.topLeft());
 }
 
 TComComboBox* TComSetupFrm::Combo(TComProperty property) const {

@@ -55,6 +55,8 @@ class TComSetupFrm : public QDialog {
     void ApplySettings();
 
   private:
+    void CentreOnScreen();
+
     TCustomComPort* port_;
     QList<TComComboBox*> combos_;  // in the order of the table, cpPort first
     QPushButton* ok_;

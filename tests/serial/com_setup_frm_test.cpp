@@ -4,6 +4,7 @@
 #include "serial/linux_termios.h"
 #include "serial/serial_ports.h"
 #include "tests/serial/spy_device.h"
+#include "tests/support/qt_printers.h"
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -191,6 +193,29 @@ TEST(ComSetupFrm, ShowSettingsDialogCancelChangesNothingAndOkApplies) {
     EXPECT_EQ(port.Parity().Bits, prOdd);
     EXPECT_EQ(port.FlowControlSummary(), fcNone);
     EXPECT_FALSE(QApplication::activeModalWidget());  // the form is gone
+}
+
+TEST(ComSetupFrm, OpensInTheMiddleOfTheScreenNotOfTheKeyerWindow) {
+    QWidget keyerWindow;
+    keyerWindow.setGeometry(10, 20, 300, 200);
+    keyerWindow.show();
+    const QRect screen = keyerWindow.screen()->availableGeometry();
+    ASSERT_GT(screen.width(), 300 + 231);  // room for the two centres to differ
+
+    TComPort port;
+    ConfigureForKeyer(port, "COM7");
+    QRect shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* form = qobject_cast<TComSetupFrm*>(QApplication::activeModalWidget());
+        ASSERT_NE(form, nullptr);
+        shown = form->geometry();
+        QTest::mouseClick(form->CancelButton(), Qt::LeftButton);
+    });
+    port.ShowSettingsDialog(&keyerWindow);
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.size(), QSize(231, 216));
+    EXPECT_LE((shown.center() - screen.center()).manhattanLength(), 4)  // rounding
+        << shown.center().x() << "," << shown.center().y();
 }
 
 TEST(ListSerialPorts, SystemDevicesSortedCaseInsensitively) {
