@@ -3,6 +3,8 @@
 #include "com_port.h"
 #include "serial_ports.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -46,8 +48,54 @@ void TComComboBox::Bind(TCustomComPort* port, TComProperty property, const QStri
             addItems(FlowControlTexts());
             break;
     }
+    if (property == cpPort) {
+        SelectCurrentPort();
+        return;
+    }
     // MatchFixedString compares whole texts, ignoring case.
     setCurrentIndex(findText(CurrentSettingText(), Qt::MatchFixedString));
+}
+
+namespace {
+
+// Where a port name leads: an absolute path as it is, any other name under /dev/.
+QString DevicePath(const QString& name) {
+    return name.startsWith(u'/') ? QDir::cleanPath(name) : QStringLiteral("/dev/") + name;
+}
+
+bool SameDevice(const QString& a, const QString& b) {
+    const QString pathA = DevicePath(a);
+    const QString pathB = DevicePath(b);
+    if (pathA == pathB)
+        return true;
+    const QString realA = QFileInfo(pathA).canonicalFilePath();
+    return !realA.isEmpty() && realA == QFileInfo(pathB).canonicalFilePath();
+}
+
+}  // namespace
+
+// The port in use is always offered and selected under its own spelling, so that OK without
+// a new choice keeps it: a pseudo-terminal or a stable by-id name is not among the listed
+// devices, and "/dev/ttyUSB0" is listed as "ttyUSB0". Device names are case-sensitive here,
+// so only the exact text counts as equal.
+void TComComboBox::SelectCurrentPort() {
+    const QString current = CurrentSettingText();
+    if (current.isEmpty()) {
+        setCurrentIndex(-1);
+        return;
+    }
+    int index = findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    for (int i = 0; index < 0 && i < count(); ++i) {
+        if (SameDevice(itemText(i), current)) {
+            setItemText(i, current);
+            index = i;
+        }
+    }
+    if (index < 0) {
+        insertItem(0, current);
+        index = 0;
+    }
+    setCurrentIndex(index);
 }
 
 QString TComComboBox::CurrentSettingText() const {

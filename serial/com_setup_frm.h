@@ -23,7 +23,8 @@ class TComComboBox : public QComboBox {
     explicit TComComboBox(QWidget* parent = nullptr);
 
     // Fills the list with the texts of `property` (the given names for cpPort) and selects
-    // the item equal, ignoring case, to the port's current text; none when there is none.
+    // the item equal, ignoring case, to the port's current text. The port list always holds
+    // and selects the current port name exactly as it is.
     void Bind(TCustomComPort* port, TComProperty property, const QStringList& portNames = {});
     TComProperty ComProperty() const { return property_; }
     bool AutoApply() const { return false; }
@@ -35,6 +36,7 @@ class TComComboBox : public QComboBox {
 
   private:
     QString CurrentSettingText() const;
+    void SelectCurrentPort();
 
     TCustomComPort* port_ = nullptr;
     TComProperty property_ = cpNone;

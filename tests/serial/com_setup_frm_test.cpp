@@ -53,7 +53,7 @@ void PressOk(TComSetupFrm& form) {
 TEST(ComSetupFrm, ShowsTheListsAndTheCurrentSettings) {
     TComPort port;
     ConfigureForKeyer(port, "ttyUSB0");
-    TComSetupFrm form(&port, {"ttyS0", "TTYUSB0"});
+    TComSetupFrm form(&port, {"ttyS0", "ttyUSB0"});
     EXPECT_EQ(form.windowTitle(), "Setup");
     EXPECT_EQ(form.size(), QSize(231, 216));
     EXPECT_TRUE(form.OkButton()->isDefault());
@@ -76,7 +76,7 @@ TEST(ComSetupFrm, ShowsTheListsAndTheCurrentSettings) {
     }
 
     // The item equal to the setting, ignoring case, is selected and pending.
-    EXPECT_EQ(form.Combo(cpPort)->PendingText(), "TTYUSB0");
+    EXPECT_EQ(form.Combo(cpPort)->PendingText(), "ttyUSB0");
     EXPECT_EQ(form.Combo(cpBaudRate)->PendingText(), "1200");
     EXPECT_EQ(form.Combo(cpDataBits)->PendingText(), "8");
     EXPECT_EQ(form.Combo(cpStopBits)->PendingText(), "1");
@@ -88,9 +88,51 @@ TEST(ComSetupFrm, ShowsTheListsAndTheCurrentSettings) {
     EXPECT_EQ(port.BaudRate(), br1200);
 }
 
-TEST(ComSetupFrm, APortNotInTheListIsNotSelectedAndOkEmptiesIt) {
+TEST(ComSetupFrm, OkKeepsThePortInUseWhateverTheListHolds) {
+    const QStringList listed = {"ttyS0", "ttyUSB0"};
+    struct Case {
+        QString port;
+        int expectedCount;  // the current port is added only when no item names its device
+    };
+    const Case cases[] = {
+        {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", 3},
+        {"/dev/pts/7", 3},
+        {"/dev/ttyUSB0", 2},  // listed as "ttyUSB0": shown once, under the port's own spelling
+        {"ttyusb0", 3},       // another device here: names are case-sensitive
+        {"COM7", 3},
+        {"ttyS0", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.port.toStdString());
+        TComPort port;
+        ConfigureForKeyer(port, c.port);
+        TComSetupFrm form(&port, listed);
+        EXPECT_EQ(form.Combo(cpPort)->count(), c.expectedCount);
+        EXPECT_EQ(form.Combo(cpPort)->PendingText(), c.port);
+        PressOk(form);
+        EXPECT_EQ(port.Port(), c.port);
+    }
+}
+
+TEST(ComSetupFrm, OkOnAnOpenPortOutsideTheListKeepsItOpen) {
+    WinKeyerSimulator keyer;  // a pseudo-terminal, never among the listed devices
     TComPort port;
-    ConfigureForKeyer(port, "COM7");
+    ConfigureForKeyer(port, keyer.PortPath());
+    port.Open();
+    {
+        TComSetupFrm form(&port, {"ttyS0"});
+        Pick(form, cpBaudRate, "2400");
+        PressOk(form);
+    }
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(port.Port(), keyer.PortPath());
+    port.SendText(QByteArray("K"));
+    EXPECT_TRUE(keyer.WaitForReceived("K"));
+}
+
+TEST(ComSetupFrm, AnEmptyPortNameStaysEmptyAndCannotBeOpened) {
+    TComPort port;
+    ConfigureForKeyer(port, "");
     TComSetupFrm form(&port, {"ttyS0", "ttyUSB0"});
     EXPECT_EQ(form.Combo(cpPort)->currentIndex(), -1);
     EXPECT_EQ(form.Combo(cpPort)->PendingText(), "");
