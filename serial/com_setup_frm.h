@@ -1,8 +1,10 @@
-// The serial port setup dialog: six pick-only lists bound to settings of one port,
+// The serial port setup dialog: six lists bound to settings of one port (the port list also
+// takes a typed device path),
 // holding pending values until OK writes them in one settings change; Cancel changes nothing.
 #pragma once
 
 #include "com_types.h"
+#include "serial_ports.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -15,7 +17,8 @@ namespace serial {
 class TCustomComPort;
 
 // A drop-down list bound to one setting of a port by its TComProperty. Picking an item only
-// changes the pending value (its TComSelect; AutoApply is always False here).
+// changes the pending value (its TComSelect; AutoApply is always False here). The port list
+// also takes a typed device path, and its drop-down shows each device's description.
 class TComComboBox : public QComboBox {
     Q_OBJECT
 
@@ -23,18 +26,23 @@ class TComComboBox : public QComboBox {
     explicit TComComboBox(QWidget* parent = nullptr);
 
     // Fills the list with the texts of `property` (the given names for cpPort) and selects
-    // the item equal, ignoring case, to the port's current text; none when there is none.
-    void Bind(TCustomComPort* port, TComProperty property, const QStringList& portNames = {});
+    // the item equal, ignoring case, to the port's current text. The port list always holds
+    // and selects the current port name exactly as it is.
+    void Bind(TCustomComPort* port, TComProperty property, const QList<SerialPortInfo>& ports = {});
     TComProperty ComProperty() const { return property_; }
     bool AutoApply() const { return false; }
 
-    // The pending value: the selected text, or "" when nothing is selected.
+    // The pending value: the selected text, or "" when nothing is selected; for the port
+    // list, the typed or picked name.
     QString PendingText() const;
+    // What the drop-down shows for an item: the name, and the description when there is one.
+    QString ItemListText(int index) const;
     // Writes the pending value to the port.
     void ApplySettings();
 
   private:
     QString CurrentSettingText() const;
+    void SelectCurrentPort();
 
     TCustomComPort* port_ = nullptr;
     TComProperty property_ = cpNone;
@@ -44,6 +52,9 @@ class TComSetupFrm : public QDialog {
     Q_OBJECT
 
   public:
+    TComSetupFrm(TCustomComPort* port, const QList<SerialPortInfo>& ports,
+                 QWidget* parent = nullptr);
+    // Ports known by name only.
     TComSetupFrm(TCustomComPort* port, const QStringList& portNames, QWidget* parent = nullptr);
 
     TComComboBox* Combo(TComProperty property) const;
@@ -55,6 +66,8 @@ class TComSetupFrm : public QDialog {
     void ApplySettings();
 
   private:
+    void CentreOnScreen();
+
     TCustomComPort* port_;
     QList<TComComboBox*> combos_;  // in the order of the table, cpPort first
     QPushButton* ok_;
