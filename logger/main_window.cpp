@@ -2,6 +2,7 @@
 
 #include "logger/calendar.h"
 #include "logger/settings.h"
+#include "logger/validation.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
@@ -570,8 +571,7 @@ void TfMain::CheckOperatorData() {
     const auto paint = [](QWidget* w, bool ok) {
         PaintBackground(w, ok ? colors::ColorFieldOk : colors::ColorFieldWrong);
     };
-    s.CallValid =
-        s.op.MyCall.contains(QLatin1String("S5"), Qt::CaseInsensitive) && s.op.MyCall.size() > 3;
+    s.CallValid = IsOwnCallValid(s.op.MyCall);
     const QString& year = s.op.MyYearLic;
     s.YearValid =
         !year.isEmpty() && year.size() <= 2 &&
@@ -616,8 +616,17 @@ void TfMain::SaveClick() {
             TimerSetup->start();
         }
     }
-    state_.log.ContestDate = EDate->text();
-    cDate->setChecked(false);
+    // A date the log's columns cannot hold is not taken: the field shows the
+    // date in force again, marked, and stays open for a correction.
+    if (const auto date = NormaliseContestDate(EDate->text())) {
+        state_.log.ContestDate = *date;
+        EDate->setText(*date);
+        EDate->setPalette(QPalette());
+        cDate->setChecked(false);
+    } else {
+        EDate->setText(state_.log.ContestDate);
+        PaintBackground(EDate, colors::ColorFieldWrong);
+    }
 }
 
 void TfMain::CancelClick() {

@@ -66,6 +66,10 @@ void TfMain::BuildLog() {
     connect(ECall, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(EditLL, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(logModel_, &QsoLogModel::CellEdited, this, [this] { LogSetEditText(state_.log); });
+    // A refused cell edit says why where the entry line's messages appear;
+    // the cell itself shows its old text again.
+    connect(logModel_, &QsoLogModel::CellRefused, this,
+            [this](int, int, const QString& reason) { LInfo->setText(reason); });
     connect(qApp, &QApplication::focusChanged, this, &TfMain::GridFocusChanged);
 
     using platform::Guarded;
