@@ -1,7 +1,9 @@
 #include "logger/data_panel.h"
 
 #include "logger/log_file.h"
+#include "logger/qso_line.h"
 #include "logger/settings.h"
+#include "logger/validation.h"
 #include "platform/colors.h"
 #include "platform/dialogs.h"
 #include "platform/ini_file.h"
@@ -142,8 +144,7 @@ void DataPanel::CheckOperatorData() {
     const auto paint = [](QWidget* w, bool ok) {
         PaintBackground(w, ok ? colors::ColorFieldOk : colors::ColorFieldWrong);
     };
-    s.CallValid =
-        s.op.MyCall.contains(QLatin1String("S5"), Qt::CaseInsensitive) && s.op.MyCall.size() > 3;
+    s.CallValid = IsOwnCallValid(s.op.MyCall);
     const QString& year = s.op.MyYearLic;
     s.YearValid =
         !year.isEmpty() && year.size() <= 2 &&
@@ -188,8 +189,17 @@ void DataPanel::SaveClick() {
             f_.TimerSetup->start();
         }
     }
-    state_.log.ContestDate = f_.EDate->text();
-    f_.cDate->setChecked(false);
+    // A date the log's columns cannot hold is not taken: the field shows the
+    // date in force again, marked, and stays open for a correction.
+    if (const auto date = NormaliseContestDate(f_.EDate->text())) {
+        state_.log.ContestDate = *date;
+        f_.EDate->setText(*date);
+        f_.EDate->setPalette(QPalette());
+        f_.cDate->setChecked(false);
+    } else {
+        f_.EDate->setText(state_.log.ContestDate);
+        PaintBackground(f_.EDate, colors::ColorFieldWrong);
+    }
 }
 
 void DataPanel::CancelClick() {

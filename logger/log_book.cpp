@@ -3,8 +3,41 @@
 #include "logger/log_file.h"
 #include "logger/qso_log_model.h"
 #include "logger/validation.h"
+#include "platform/errors.h"
+
+#include <algorithm>
 
 namespace corvatta {
+
+namespace {
+
+// The last guard before the file: a line that would not read back as it
+// was written is never written. The entry line, the operator panel and the
+// grid refuse such values where they are typed; this catches what comes
+// from elsewhere (a hand-edited settings file or profile, an imported copy).
+void CheckRowsFit(const QString& path, const OwnLineData& own, const std::vector<QsoRow>& rows) {
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const QString fault = QsoLineFault(own, rows[r]);
+        if (!fault.isEmpty()) {
+            throw platform::Error(QStringLiteral("%1: zveza %2 se ne da zapisati (%3)")
+                                      .arg(path)
+                                      .arg(r + 1)
+                                      .arg(fault));
+        }
+    }
+}
+
+std::vector<QsoRow> RowsOf(const QsoLogModel& log, int count) {
+    std::vector<QsoRow> rows;
+    const int n = std::min(count, log.RowCount());
+    rows.reserve(size_t(std::max(0, n)));
+    for (int r = 0; r < n; ++r) {
+        rows.push_back(log.Row(r));
+    }
+    return rows;
+}
+
+}  // namespace
 
 QString ClearLogConfirm2(const QString& myCall) {
     return QStringLiteral(
@@ -55,7 +88,13 @@ QString LogBook::LogFileName() const {
 }
 
 OwnLineData LogBook::Own() const {
-    return {state_.op.MyCall, state_.op.MyYearLic, state_.log.ContestDate};
+    // A single-digit own year is written with its "0" in every line, not
+    // only once a contact has been logged (which stores it so).
+    QString year = state_.op.MyYearLic;
+    if (year.size() == 1) {
+        year.prepend(u'0');
+    }
+    return {state_.op.MyCall, year, state_.log.ContestDate};
 }
 
 QString LogBook::LQSO() const {
@@ -93,8 +132,13 @@ std::optional<LogBook::Logged> LogBook::LogQso(const QString& utcTime) {
         state_.op.MyYearLic.prepend(u'0');
     }
     const QString& mode = state_.op.Mode;
-    AppendLogLine(LogFileName(),
-                  CabrilloQsoLine(Own(), utcTime, entry.CurrentCall, entry.CurrentLicYear, mode));
+    QsoRow line;
+    line[Time] = utcTime;
+    line[Call] = entry.CurrentCall;
+    line[LicYear] = entry.CurrentLicYear;
+    line[Mode] = mode;
+    CheckRowsFit(LogFileName(), Own(), {line});
+    AppendLogLine(LogFileName(), CabrilloQsoLine(Own(), line));
     entry.LastLoggedCall = entry.CurrentCall;
 
     const int row = state_.log.QsoCount;
@@ -134,6 +178,7 @@ std::optional<LogBook::Shown> LogBook::DeleteLastQSO() {
     if (count <= 0) {
         return std::nullopt;
     }
+    CheckRowsFit(LogFileName(), Own(), RowsOf(log_, count - 1));
     RewriteLogFile(LogFileName(), Own(), log_, count - 1);
     log_.ClearRow(count - 1);
     state_.log.QsoCount = count - 1;
@@ -162,6 +207,7 @@ std::optional<Score> LogBook::SaveGridEdits() {
     // Scored first, as the grid shows it; a cell that is not a number stops
     // here, before the file is written.
     Score score = Rescore();
+    CheckRowsFit(LogFileName(), Own(), RowsOf(log_, state_.log.QsoCount));
     RewriteLogFile(LogFileName(), Own(), log_, state_.log.QsoCount);
     return score;
 }
@@ -169,6 +215,7 @@ std::optional<Score> LogBook::SaveGridEdits() {
 LogBook::Shown LogBook::ImportLogCopy(const QString& fileName) {
     std::vector<QsoRow> rows = ReadLogRows(fileName);
     const OwnLineData own = Own();
+    CheckRowsFit(LogFileName(), own, rows);
     QStringList lines;
     lines.reserve(qsizetype(rows.size()));
     for (const QsoRow& row : rows) {

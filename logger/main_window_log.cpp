@@ -60,6 +60,10 @@ void TfMain::BuildLog() {
     connect(ECall, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(EditLL, &QLineEdit::textChanged, this, &TfMain::ValidateEntry);
     connect(logModel_, &QsoLogModel::CellEdited, this, [this] { LogSetEditText(state_.log); });
+    // A refused cell edit says why where the entry line's messages appear;
+    // the cell itself shows its old text again.
+    connect(logModel_, &QsoLogModel::CellRefused, this,
+            [this](int, int, const QString& reason) { ShowInfo(reason); });
     logMenu_ = new LogMenu(*this, state_, *logBook_, *logModel_, this);
     connect(logMenu_, &LogMenu::logShown, this, [this](const LogBook::Shown& shown, bool relabel) {
         ShowLog(shown);

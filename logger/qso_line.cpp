@@ -1,5 +1,10 @@
 #include "logger/qso_line.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
+#include <algorithm>
+
 namespace corvatta {
 
 namespace {
@@ -10,6 +15,12 @@ constexpr int kPadColumns599 = 13;
 
 const QString kReport59 = QStringLiteral("59 ");
 const QString kReport599 = QStringLiteral("599 ");
+
+// Every line of regular callsigns is this long; anything that does not fit
+// its columns makes it longer or shorter.
+constexpr int kLineLength = 74;
+constexpr int kYearDigits = 2;
+constexpr int kDateLength = 10;  // "yyyy-mm-dd"
 
 // 1-based columns of the line, as the file format counts them.
 constexpr int kModeMarkColumn = 12;
@@ -99,6 +110,105 @@ std::optional<QsoRow> ParseQsoLine(const QString& line) {
         row[Points] = QStringLiteral("1");
     }
     return row;
+}
+
+namespace {
+
+bool IsDigits(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
+
+bool IsCallCharacter(QChar c) {
+    return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'/';
+}
+
+// "9:05", "09:05", "905" and "0905" all say five past nine.
+std::optional<QString> NormaliseTime(const QString& text) {
+    static const QRegularExpression form(QStringLiteral("^(\\d{1,2}):?(\\d{2})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch()) {
+        return std::nullopt;
+    }
+    const int hour = m.captured(1).toInt();
+    const int minute = m.captured(2).toInt();
+    if (hour > 23 || minute > 59) {
+        return std::nullopt;
+    }
+    return QStringLiteral("%1:%2")
+        .arg(hour, 2, 10, QLatin1Char('0'))
+        .arg(minute, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace
+
+CellCheck CheckGridCell(int column, const QString& text) {
+    const QString t = text.trimmed();
+    switch (column) {
+        case Time:
+            if (auto time = NormaliseTime(t)) {
+                return {time, {}};
+            }
+            return {std::nullopt, kMsgBadTime};
+        case Call: {
+            // The reader leaves blanks out, so a callsign with one inside
+            // would come back changed.
+            const QString call = t.toUpper();
+            if (!call.isEmpty() && call.size() <= kMaxCallLength &&
+                std::all_of(call.begin(), call.end(), IsCallCharacter)) {
+                return {call, {}};
+            }
+            return {std::nullopt, kMsgBadCall};
+        }
+        case LicYear:
+            // A single digit is stored with its "0", as the entry line does.
+            if (!t.isEmpty() && t.size() <= kYearDigits && IsDigits(t)) {
+                return {t.rightJustified(kYearDigits, u'0'), {}};
+            }
+            return {std::nullopt, kMsgBadYear};
+        case Mode: {
+            const QString mode = t.toUpper();
+            if (mode == kModeCw || mode == kModeSsb) {
+                return {mode, {}};
+            }
+            if (mode == QLatin1String("PH")) {  // the file's word for it
+                return {kModeSsb, {}};
+            }
+            return {std::nullopt, kMsgBadMode};
+        }
+        default:
+            // Points and multiplier are not written; scoring judges them.
+            return {text, {}};
+    }
+}
+
+std::optional<QString> NormaliseContestDate(const QString& typed) {
+    const QDate date = QDate::fromString(typed.trimmed(), QStringLiteral("yyyy-M-d"));
+    if (!date.isValid()) {
+        return std::nullopt;
+    }
+    return date.toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString QsoLineFault(const OwnLineData& own, const QsoRow& row) {
+    if (own.MyCall.size() > kMaxCallLength) {
+        return QStringLiteral("lastni pozivni znak ima več kot 12 znakov");
+    }
+    if (own.MyYearLic.size() != kYearDigits) {
+        return QStringLiteral("lastno leto licence ni dvomestno");
+    }
+    if (own.ContestDate.size() != kDateLength) {
+        return QStringLiteral("datum ni oblike llll-mm-dd");
+    }
+    const QString line = CabrilloQsoLine(own, row);
+    const std::optional<QsoRow> back = ParseQsoLine(line);
+    const QString writtenMode = row[Mode] == kModeSsb ? kModeSsb : kModeCw;
+    if (line.size() != kLineLength || !back || (*back)[Time] != row[Time] ||
+        (*back)[Call] != row[Call] || (*back)[LicYear] != row[LicYear] ||
+        (*back)[Mode] != writtenMode) {
+        return QStringLiteral("čas %1, znak %2, leto %3 ne gredo v stolpce vrstice")
+            .arg(row[Time], row[Call], row[LicYear]);
+    }
+    return {};
 }
 
 }  // namespace corvatta

@@ -43,6 +43,34 @@ QString CabrilloQsoLine(const OwnLineData& own, const QString& time, const QStri
                         const QString& licYear, const QString& mode);
 QString CabrilloQsoLine(const OwnLineData& own, const QsoRow& row);
 
+// The longest callsign (own or correspondent's) that keeps the columns of
+// the line: a longer one pushes the licence year out of its columns.
+constexpr int kMaxCallLength = 12;
+
+// An operator's edit of a grid cell, checked before it is taken: the text to
+// store (normalised where the meaning is plain, such as "9:05" to "09:05"),
+// or nothing and the reason it cannot go into the log file.
+struct CellCheck {
+    std::optional<QString> text;
+    QString refusal;
+};
+CellCheck CheckGridCell(int column, const QString& text);
+
+inline const QString kMsgBadTime = QStringLiteral("Čas zveze je hh:mm, popravek zavrnjen !");
+inline const QString kMsgBadCall =
+    QStringLiteral("Pozivni znak je 1 do 12 znakov A-Z, 0-9, /, popravek zavrnjen !");
+inline const QString kMsgBadYear =
+    QStringLiteral("Leto licence sta ena ali dve številki, popravek zavrnjen !");
+inline const QString kMsgBadMode = QStringLiteral("Način je CW ali SSB, popravek zavrnjen !");
+
+// The contest date as the operator typed it, in the line's "yyyy-mm-dd"
+// ("2027-4-18" becomes "2027-04-18"); nothing when it is no date.
+std::optional<QString> NormaliseContestDate(const QString& typed);
+
+// Why the line of this contact would not read back as it was written (a
+// field that does not fit its columns); empty when it reads back.
+QString QsoLineFault(const OwnLineData& own, const QsoRow& row);
+
 // Reads a log or Cabrillo QSO line by its columns: time, callsign (blanks
 // left out), licence year and the mode mark ("CW" gives CW and 2 points,
 // "PH" gives SSB and 1 point, anything else leaves both cells blank). Columns

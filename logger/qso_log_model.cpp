@@ -58,7 +58,14 @@ bool QsoLogModel::setData(const QModelIndex& index, const QVariant& value, int r
         index.column() >= LogColumnCount) {
         return false;
     }
-    const QString text = value.toString();
+    // What cannot be written into the log file's columns is refused here,
+    // where it is typed: the cell keeps its old text.
+    const CellCheck check = CheckGridCell(index.column(), value.toString());
+    if (!check.text) {
+        emit CellRefused(index.row(), index.column(), check.refusal);
+        return false;
+    }
+    const QString& text = *check.text;
     if (text == Cell(index.row(), index.column())) {
         return true;
     }

@@ -37,6 +37,7 @@ class QsoLogModel final : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     // The operator's edit: stores the text and emits CellEdited as well as
     // dataChanged, so the window can tell an edit from the program's writes.
+    // Text the log file could not hold is refused (CellRefused, false).
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
@@ -72,6 +73,7 @@ class QsoLogModel final : public QAbstractTableModel {
 
   signals:
     void CellEdited(int row, int column);
+    void CellRefused(int row, int column, const QString& reason);
 
   private:
     using Key = std::pair<QString, QString>;  // (text, mode)

@@ -127,6 +127,7 @@ struct EntryData {
     bool ThirdNotDigit = false;
     bool NotSlovenian = false;
     bool CallTooShort = false;
+    bool CallTooLong = false;  // more than the log file's columns hold
     bool CallInvalid = false;
     bool YearBad = false;
     bool YearMissing = false;

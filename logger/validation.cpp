@@ -80,6 +80,12 @@ ValidationResult ValidateEntryWith(const ValidationInput& input, const EntryData
             e.NotSlovenian = true;
             out.LInfo = kMsgNotSlovenian;
         }
+        // A longer callsign would push the licence year out of its columns
+        // in the log file.
+        e.CallTooLong = e.CurrentCall.size() > kMaxCallLength;
+        if (e.CallTooLong) {
+            out.LInfo = kMsgCallTooLong;
+        }
         e.CallTooShort = !e.CurrentLicYear.isEmpty() && e.CurrentCall.size() <= 3;
 
         e.YearBad = false;
@@ -96,7 +102,7 @@ ValidationResult ValidateEntryWith(const ValidationInput& input, const EntryData
             }
         }
         e.YearMissing = e.CurrentLicYear.isEmpty();
-        e.CallInvalid = e.ThirdNotDigit || e.NotSlovenian || e.CallTooShort;
+        e.CallInvalid = e.ThirdNotDigit || e.NotSlovenian || e.CallTooShort || e.CallTooLong;
         e.YearInvalid = e.YearBad || e.YearMissing;
 
         out.ShapeColor = e.CallInvalid ? colors::ColorBusy : colors::ColorReady;
@@ -143,6 +149,11 @@ ValidationResult ValidateEntryWith(const ValidationInput& input, const EntryData
 bool IsValidForLogging(const EntryData& entry, const QString& entryText) {
     return !entry.CallInvalid && !entry.YearInvalid && !entry.CurrentCall.isEmpty() &&
            !entry.CurrentLicYear.isEmpty() && entryText.size() >= 2;
+}
+
+bool IsOwnCallValid(const QString& myCall) {
+    return myCall.contains(QLatin1String("S5"), Qt::CaseInsensitive) && myCall.size() > 3 &&
+           myCall.size() <= kMaxCallLength;
 }
 
 void ClearEntry(EntryData& entry) {

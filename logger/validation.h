@@ -17,6 +17,7 @@ class LicenceTable;
 
 inline const QString kMsgThirdNotDigit = QStringLiteral("3 element znaka obvezna številka !");
 inline const QString kMsgNotSlovenian = QStringLiteral("Ni pozivni znak za Slovenijo !");
+inline const QString kMsgCallTooLong = QStringLiteral("Predolg pozivni znak !");
 inline const QString kMsgYearNotNumber = QStringLiteral("Množitelj ni številka, napačno !");
 inline const QString kMsgYearNotPossible = QStringLiteral("Množitelj ni mogoč, napačno !");
 inline const QString kMsgDupe = QStringLiteral("DVOJNA ZVEZA");
@@ -79,5 +80,9 @@ bool IsValidForLogging(const EntryData& entry, const QString& entryText);
 void ClearEntry(EntryData& entry);
 
 QString OtherMode(const QString& mode);
+
+// The operator panel's own callsign: contains "S5" (any case) and has 4 to
+// 12 characters, so that every line written with it keeps its columns.
+bool IsOwnCallValid(const QString& myCall);
 
 }  // namespace corvatta

@@ -18,7 +18,9 @@ QString JoinLinesCrLf(const QStringList& lines);
 // Replaces the file with the bytes: written unbuffered to a temporary in the
 // same folder with every write checked, synced, renamed over the file, and
 // the folder synced. On failure returns false with the system's reason
-// (strerror) in *error, and the old file is still there byte for byte.
+// (strerror) in *error, and the old file is still there byte for byte; only
+// a failed sync of the folder, after the rename, leaves the new contents in
+// place, and is reported all the same, as they may not survive a power cut.
 bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QString* error);
 
 // Reads a whole cp1250 text file into lines. Throws IoError when the file

@@ -183,11 +183,14 @@ TEST_F(LogFileTest, GridEditsAreSavedOnlyAfterAClick) {
     EXPECT_FALSE(state.log.LogModified);
     EXPECT_TRUE(FileBytes().contains("S52Y"));
     ExpectFileMatchesGrid();
-    // A mode edited to something else is repaired from the points.
+    // A mode the file cannot say is refused; the file's own word is taken.
     LogClick(state.log);
-    log.setData(log.index(1, Mode), "xx");
-    ASSERT_TRUE(book.SaveGridEdits());
+    EXPECT_FALSE(log.setData(log.index(1, Mode), "xx"));
     EXPECT_EQ(log.Cell(1, Mode), "CW");
+    EXPECT_FALSE(state.log.LogModified);
+    EXPECT_TRUE(log.setData(log.index(1, Mode), "ph"));
+    ASSERT_TRUE(book.SaveGridEdits());
+    EXPECT_EQ(log.Cell(1, Mode), "SSB");
     ExpectFileMatchesGrid();
 }
 
@@ -331,6 +334,33 @@ TEST_F(LogFileTest, ContactAfterAHandEditedLastLineIsKept) {
     EXPECT_EQ(log.Cell(0, Call), "S51A");
     EXPECT_EQ(log.Cell(1, Call), "S52B");
     ExpectFileMatchesGrid();
+}
+
+TEST_F(LogFileTest, OwnDataThatDoNotFitTheColumnsAreNeverWritten) {
+    book.OpenLog();
+    ASSERT_TRUE(Enter("S51A 80"));
+    ASSERT_TRUE(Enter("S53C 82"));
+    // A single-digit own year is written with its "0" also by a rewrite.
+    state.op.MyYearLic = "7";
+    LogClick(state.log);
+    LogSetEditText(state.log);
+    ASSERT_TRUE(book.SaveGridEdits());
+    EXPECT_EQ(FileBytes().mid(47, 2), "07");
+    // An own callsign of 13 characters (a hand-edited settings file).
+    const QByteArray before = FileBytes();
+    state.op.MyCall = "S59ABCDEFGHIJ";
+    dir.Write("S59ABCDEFGHIJ.log", before);
+    try {
+        Enter("S52B 81");
+        ADD_FAILURE() << "no error";
+    } catch (const platform::Error& e) {
+        EXPECT_TRUE(e.message().contains(dir.File("S59ABCDEFGHIJ.log")))
+            << e.message().toStdString();
+    }
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_THROW(book.DeleteLastQSO(), platform::Error);
+    EXPECT_EQ(state.log.QsoCount, 2);
+    EXPECT_EQ(dir.Read("S59ABCDEFGHIJ.log"), before);
 }
 
 TEST_F(LogFileTest, NonQsoLinesAreSkippedOnLoad) {

@@ -116,5 +116,85 @@ TEST(LogQsoLine, ShortAndForeignLines) {
     EXPECT_EQ((*other)[Call], "S51ABC");
 }
 
+TEST(LogQsoLine, GridCellsAreNormalisedOrRefused) {
+    const struct {
+        int column;
+        const char* typed;
+        const char* stored;  // nullptr: refused
+    } cases[] = {
+        {Time, "9:05", "09:05"},
+        {Time, "09:05", "09:05"},
+        {Time, "0905", "09:05"},
+        {Time, "905", "09:05"},
+        {Time, " 23:59 ", "23:59"},
+        {Time, "0:00", "00:00"},
+        {Time, "24:00", nullptr},
+        {Time, "12:60", nullptr},
+        {Time, "12:5", nullptr},
+        {Time, "123:45", nullptr},
+        {Time, "", nullptr},
+        {Time, "ab:cd", nullptr},
+        {Call, "s51a", "S51A"},
+        {Call, " S51A ", "S51A"},
+        {Call, "S59ABCDEFGHI", "S59ABCDEFGHI"},
+        {Call, "S5/S59A", "S5/S59A"},
+        {Call, "S59ABCDEFGHIJ", nullptr},
+        {Call, "S5 1A", nullptr},
+        {Call, "", nullptr},
+        {Call, "S51-A", nullptr},
+        {LicYear, "7", "07"},
+        {LicYear, "85", "85"},
+        {LicYear, "123", nullptr},
+        {LicYear, "8a", nullptr},
+        {LicYear, "", nullptr},
+        {Mode, "cw", "CW"},
+        {Mode, "SSB", "SSB"},
+        {Mode, "PH", "SSB"},
+        {Mode, "xx", nullptr},
+        {Mode, "", nullptr},
+        {Points, "abc", "abc"},
+        {Mult, "", ""},
+    };
+    for (const auto& c : cases) {
+        const CellCheck check = CheckGridCell(c.column, c.typed);
+        SCOPED_TRACE(QString("column %1 \"%2\"").arg(c.column).arg(c.typed).toStdString());
+        if (c.stored) {
+            ASSERT_TRUE(check.text);
+            EXPECT_EQ(*check.text, c.stored);
+        } else {
+            EXPECT_FALSE(check.text);
+            EXPECT_FALSE(check.refusal.isEmpty());
+        }
+    }
+}
+
+TEST(LogQsoLine, ContestDateIsNormalisedOrRefused) {
+    EXPECT_EQ(NormaliseContestDate("2027-04-18"), QString("2027-04-18"));
+    EXPECT_EQ(NormaliseContestDate("2027-4-8"), QString("2027-04-08"));
+    EXPECT_EQ(NormaliseContestDate(" 2027-10-17 "), QString("2027-10-17"));
+    for (const char* bad :
+         {"", "18.04.2027", "2027-13-01", "2027-02-30", "27-04-18", "2027/04/18"}) {
+        EXPECT_FALSE(NormaliseContestDate(bad)) << bad;
+    }
+}
+
+TEST(LogQsoLine, FaultNamesWhatDoesNotFitItsColumns) {
+    const QsoRow good{"07:12", "S59ABCDEFGHI", "85", "", "", "SSB"};
+    EXPECT_EQ(QsoLineFault(kOwn, good), "");
+    EXPECT_EQ(QsoLineFault(kOwn, {"07:12", "S51", "85", "", "", "X"}), "");  // written as CW
+    for (const QsoRow& bad : {QsoRow{"9:05", "S51A", "85", "", "", "CW"},
+                              QsoRow{"07:12", "S59ABCDEFGHIJ", "85", "", "", "CW"},
+                              QsoRow{"07:12", "S5 1A", "85", "", "", "CW"},
+                              QsoRow{"07:12", "S51A", "8", "", "", "CW"}}) {
+        EXPECT_FALSE(QsoLineFault(kOwn, bad).isEmpty())
+            << bad[Time].toStdString() << " " << bad[Call].toStdString();
+    }
+    for (const OwnLineData& own :
+         {OwnLineData{"S59ABCDEFGHIJ", "75", "2025-04-20"},
+          OwnLineData{"S59ABC", "7", "2025-04-20"}, OwnLineData{"S59ABC", "75", "2025-4-20"}}) {
+        EXPECT_FALSE(QsoLineFault(own, good).isEmpty()) << own.MyCall.toStdString();
+    }
+}
+
 }  // namespace
 }  // namespace corvatta

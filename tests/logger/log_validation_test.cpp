@@ -66,6 +66,12 @@ TEST_F(LogValidation, MessagesAndTheirOrder) {
         {"S51 85", "S51", true, false},
         {"S51", "S51", false, true},
         {"S5", "S5", false, true},
+        // Twelve characters fit the log file's columns, thirteen do not.
+        {"S59ABCDEFGHI 85", "S59ABCDEFGHI", false, false},
+        {"S59ABCDEFGHIJ 85", kMsgCallTooLong, true, false},
+        {"OE/S59ABCDEFGH", kMsgCallTooLong, true, true},
+        {"S5AABCDEFGHIJ 85", kMsgCallTooLong, true, false},
+        {"S59ABCDEFGHIJ 8X", kMsgYearNotNumber, true, true},
     };
     for (const Case& c : cases) {
         entry = {};
@@ -211,6 +217,15 @@ TEST(LogValidationRules, IsAllDigits) {
     EXPECT_FALSE(IsAllDigits("8X"));
     EXPECT_FALSE(IsAllDigits(" 8"));
     EXPECT_FALSE(IsAllDigits(QString(QChar(0x0663))));  // a digit, but not "0".."9"
+}
+
+TEST(LogValidationRules, OwnCallsignFitsTheColumns) {
+    for (const char* call : {"S51A", "s59a", "S59ABC/P", "OE/S59ABCDEF"}) {
+        EXPECT_TRUE(IsOwnCallValid(call)) << call;
+    }
+    for (const char* call : {"", "S5A", "DL1ABC", "S59ABCDEFGHIJ", "OE/S59ABCDEFG"}) {
+        EXPECT_FALSE(IsOwnCallValid(call)) << call;
+    }
 }
 
 TEST(LogValidationRules, NothingEmptyIsEverLoggable) {

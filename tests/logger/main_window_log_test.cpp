@@ -2,6 +2,7 @@
 // the file menu, editing the grid, and a restart.
 #include "logger/main_window.h"
 #include "logger/qso_log_model.h"
+#include "logger/validation.h"
 #include "platform/clock.h"
 #include "platform/cp1250.h"
 #include "tests/support/recording_dialogs.h"
@@ -245,6 +246,32 @@ TEST_F(MainWindowLogTest, AGridEditIsSavedOnlyAfterAClick) {
     W().LogModel().setData(W().LogModel().index(0, 2), "87");
     W().ECall->setFocus();
     EXPECT_TRUE(LogText().endsWith("599 87\r\n"));
+}
+
+TEST_F(MainWindowLogTest, ValuesThatDoNotFitTheColumnsAreRefusedWhereTyped) {
+    // The entry line: a callsign of 13 characters is not valid, no dialog.
+    Type("S59ABCDEFGHIJ 85");
+    Enter();
+    EXPECT_EQ(state_.log.QsoCount, 0);
+    EXPECT_EQ(W().LInfo->text(), corvatta::kMsgCallTooLong);
+    EXPECT_TRUE(dialogs_.records.isEmpty());
+    W().ECall->clear();
+    Type("S59ABC 85");
+    Enter();
+    ASSERT_EQ(state_.log.QsoCount, 1);
+    // The grid: a time that cannot be read is refused with a message, a
+    // plain one is normalised.
+    W().Log->setFocus();
+    QTest::mouseClick(W().Log->viewport(), Qt::LeftButton, {},
+                      W().Log->visualRect(W().LogModel().index(0, 0)).center());
+    EXPECT_FALSE(W().LogModel().setData(W().LogModel().index(0, 0), "25:00"));
+    EXPECT_EQ(Cell(0, 0), "07:12");
+    EXPECT_EQ(W().LInfo->text(), corvatta::kMsgBadTime);
+    EXPECT_TRUE(W().LogModel().setData(W().LogModel().index(0, 0), "9:05"));
+    W().ECall->setFocus();
+    EXPECT_EQ(Cell(0, 0), "09:05");
+    EXPECT_TRUE(LogText().startsWith("QSO:  3500 CW 2027-04-18 0905 S59XYZ"));
+    EXPECT_TRUE(dialogs_.records.isEmpty());
 }
 
 TEST_F(MainWindowLogTest, AContactThatCannotBeWrittenIsReportedAndNotInTheGrid) {

@@ -97,6 +97,9 @@ TEST_F(MainWindowTest, DataCheckRules) {
     EXPECT_FALSE(check());  // three characters
     QTest::keyClicks(w.EMyCall, "s59a");
     EXPECT_EQ(w.EMyCall->text(), "S5AS59A");  // typed in lower case, shown in upper
+    w.EMyCall->setText("S59ABCDEFGHIJ");
+    EXPECT_FALSE(check());  // thirteen characters do not fit the log's columns
+    EXPECT_EQ(ColorOf(w.EMyCall), corvatta::colors::ColorFieldWrong);
     w.EMyCall->setText("s59a");
     EXPECT_TRUE(check());  // "S5" is found in any case
     for (const char* year : {"5", "05", "99"}) {
@@ -145,6 +148,30 @@ TEST_F(MainWindowTest, SaveWithValidDataClosesThePanelAndSwitchesTheLog) {
     EXPECT_EQ(reload.count(), 1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Pdata->isVisible(); }, 1500));
     EXPECT_TRUE(w.ECall->isVisible());
+}
+
+TEST_F(MainWindowTest, ContestDateIsNormalisedOrRefusedOnSave) {
+    dir_.Write("Corvattaini.ini", kValidGeneral);
+    TfMain& w = Start(kOrdinaryDay);
+    const QString before = state_.log.ContestDate;
+    ASSERT_EQ(before.size(), 10);
+    w.SettingsMenu->trigger();
+    w.cDate->setChecked(true);
+    w.EDate->setText("2027-4-18");
+    w.BSave->click();
+    EXPECT_EQ(state_.log.ContestDate, "2027-04-18");
+    EXPECT_EQ(w.EDate->text(), "2027-04-18");
+    EXPECT_FALSE(w.cDate->isChecked());
+    // No date: the date in force stays, the field says so and stays open.
+    w.SettingsMenu->trigger();
+    w.cDate->setChecked(true);
+    w.EDate->setText("18.4.27");
+    w.BSave->click();
+    EXPECT_EQ(state_.log.ContestDate, "2027-04-18");
+    EXPECT_EQ(w.EDate->text(), "2027-04-18");
+    EXPECT_TRUE(w.cDate->isChecked());
+    EXPECT_EQ(ColorOf(w.EDate), corvatta::colors::ColorFieldWrong);
+    EXPECT_TRUE(dialogs_.records.isEmpty());
 }
 
 TEST_F(MainWindowTest, ExitFromThePanelTakesTheNewCallsignsLog) {
