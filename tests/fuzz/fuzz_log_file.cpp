@@ -125,7 +125,7 @@ void Session::MakeStartingFile() {
             const OwnLineData own = book_.Own();
             for (int i = 0; i < count; ++i) {
                 StationState scratch = s_;
-                const QString typed = data_.EntryText(16);
+                const QString typed = data_.TypedEntry();
                 if (!EnterContact(scratch, log_, licences_, typed)) {
                     continue;
                 }
@@ -156,7 +156,7 @@ void Session::Load() {
 }
 
 void Session::LogContact() {
-    const QString typed = data_.EntryText(16);
+    const QString typed = data_.TypedEntry();
     const QString time = ConsumeClockTime(data_);
     if (!EnterContact(s_, log_, licences_, typed)) {
         return;
@@ -261,7 +261,7 @@ void Session::Run() {
     platform::SetProgramDirectory(fuzz::ScratchFolder());
     // The own call and year: ones the entry line's checks accept.
     StationState ownCheck;
-    const QString ownTyped = data_.EntryText(18);
+    const QString ownTyped = data_.TypedEntry();
     ownCheck.op.Mode = kModeCw;
     if (!EnterContact(ownCheck, log_, licences_, ownTyped)) {
         return;

@@ -89,9 +89,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto source = fuzz::Source::For(data, size);
     fuzz::Source& in = *source;
 
-    const QString ownEntry = in.EntryText(18);
+    const QString ownEntry = in.TypedEntry();
     const QString mode = in.Bool() ? kModeCw : kModeSsb;
-    const QString entry = in.EntryText(18);
+    const QString entry = in.TypedEntry();
     const int hours = in.Int(0, 23);
     const int minutes = in.Int(0, 59);
     const QString time = TwoDigits(hours) + u':' + TwoDigits(minutes);
@@ -99,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto own = Accepted(ownEntry, mode);
     const auto contact = Accepted(entry, mode);
 
+    QString lastLine;
     if (own && contact) {
         const OwnLineData ownData{own->Call, own->LicYear, date};
         QsoRow written;
@@ -108,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         written[Mode] = mode;
         written[Points] = mode == kModeCw ? QStringLiteral("2") : QStringLiteral("1");
         const QString line = CabrilloQsoLine(ownData, written);
+        lastLine = line;
         const auto read = ParseQsoLine(line);
         FUZZ_CHECK(read.has_value(), "a written line is read as a contact", {line});
         FUZZ_CHECK(*read == written, "a logged contact reads back exactly as written",
@@ -119,6 +121,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    CheckReaderShape(in.Text(90));
+    // The reader on any text, on text behind "QSO:", and on the written line
+    // cut short or with one character changed, as an editor may leave it.
+    switch (in.Int(0, 2)) {
+        case 0:
+            CheckReaderShape(in.Text(90));
+            break;
+        case 1:
+            CheckReaderShape(QStringLiteral("QSO:") + in.Text(86));
+            break;
+        default: {
+            QString edited = lastLine.isEmpty() ? QStringLiteral("QSO:  3500 CW") : lastLine;
+            const int at = in.Int(0, int(edited.size()));
+            if (in.Bool()) {
+                edited.truncate(at);
+            } else {
+                edited.replace(at, 1, in.Text(2));
+            }
+            CheckReaderShape(edited);
+            break;
+        }
+    }
     return 0;
 }

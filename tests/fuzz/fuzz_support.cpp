@@ -188,6 +188,17 @@ std::unique_ptr<Source> Source::For(const std::uint8_t* data, std::size_t size) 
     return std::make_unique<FuzzSource>(data, size);
 }
 
+QString Source::TypedEntry() {
+    if (Int(0, 3) == 0) {
+        return EntryText(18);
+    }
+    static const QString kCallRest = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/");
+    static const QString kDigits = QStringLiteral("0123456789");
+    QString typed = QStringLiteral("S5") + From(kDigits, 1) + From(kCallRest, 12);
+    typed += Bool() ? QStringLiteral(" ") : QStringLiteral("  ");
+    return typed + From(kDigits, 2);
+}
+
 QString Source::EntryText(std::size_t maxLength) {
     static const QString kEntryCharacters =
         QStringLiteral("S5S5S50123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ/  ");

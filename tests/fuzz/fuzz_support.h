@@ -64,6 +64,10 @@ class Source {
     // An entry line as typed: only the characters the entry line lets
     // through, in upper case as it shows them.
     QString EntryText(std::size_t maxLength);
+    // A contact as typed into the entry line: as any entry text now and
+    // then, mostly shaped like a Slovenian call and a year, so that many
+    // reach the checks' later rules and get logged.
+    QString TypedEntry();
 };
 
 // A folder on a memory file system (the program's files are synced to disk
