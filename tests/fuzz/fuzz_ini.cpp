@@ -226,26 +226,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckFileRoundTrip(doc, NamesToWatch(doc, written));
 
-    // The same through a file on disk, as the programs do it.
+    // The same through a file on disk, as the programs do it; for one input
+    // in four, as the file's opening, syncing and renaming cost more than
+    // everything above.
+    if (written.empty() || in.Int(0, 3) != 0) {
+        return 0;
+    }
     const QString path = fuzz::ScratchFolder() + QStringLiteral("fuzz.ini");
     fuzz::WriteWholeFile(path, fileBytes);
     const platform::IniFile file(path);
     const IniDocument original = IniDocument::FromBytes(fileBytes);
-    if (!written.empty()) {
-        const Name& n = written.front();
-        file.WriteString(n.section, n.key, QStringLiteral("x"));
-        FUZZ_CHECK(file.ReadString(n.section, n.key, QString()) == QStringLiteral("x"),
-                   "a key written to the file reads back from it", {n.section, n.key});
-        const IniDocument onDisk = file.Load();
-        for (const Name& other : NamesToWatch(original, {})) {
-            if (Same(other, n)) {
-                continue;
-            }
-            const auto expected = original.Value(other.section, other.key);
-            const auto got = onDisk.Value(other.section, other.key);
-            FUZZ_CHECK(got == expected, "writing one key to the file leaves the others alone",
-                       {other.section, other.key, Show(expected), Show(got)});
+    const Name& n = written.front();
+    file.WriteString(n.section, n.key, QStringLiteral("x"));
+    FUZZ_CHECK(file.ReadString(n.section, n.key, QString()) == QStringLiteral("x"),
+               "a key written to the file reads back from it", {n.section, n.key});
+    const IniDocument onDisk = file.Load();
+    for (const Name& other : NamesToWatch(original, {})) {
+        if (Same(other, n)) {
+            continue;
         }
+        const auto expected = original.Value(other.section, other.key);
+        const auto got = onDisk.Value(other.section, other.key);
+        FUZZ_CHECK(got == expected, "writing one key to the file leaves the others alone",
+                   {other.section, other.key, Show(expected), Show(got)});
     }
     return 0;
 }
