@@ -143,18 +143,23 @@ void CheckFileRoundTrip(const IniDocument& doc, const std::vector<Name>& names) 
                "saving and loading keeps the number of lines",
                {QString::number(doc.Lines().size()), QString::number(reloaded.Lines().size()),
                 fuzz::Visible(doc.Lines().join(u'|'))});
+    bool lossless = true;
     for (qsizetype i = 0; i < doc.Lines().size(); ++i) {
         const QString expected = platform::DecodeCp1250(platform::EncodeCp1250(doc.Lines()[i]));
         FUZZ_CHECK(reloaded.Lines()[i] == expected, "saving and loading keeps every line",
                    {fuzz::Visible(doc.Lines()[i]), fuzz::Visible(reloaded.Lines()[i])});
+        lossless = lossless && expected == doc.Lines()[i];
+    }
+    // A character cp1250 cannot hold is saved as "?"; next to a value's
+    // blanks (U+2003 is trimmed, "?" is not) it changes what the value
+    // reads, so values are compared only when every line survives.
+    if (!lossless) {
+        return;
     }
     for (const Name& n : names) {
         const auto before = doc.Value(n.section, n.key);
         const auto after = reloaded.Value(n.section, n.key);
-        const auto expected =
-            before ? std::optional<QString>(platform::DecodeCp1250(platform::EncodeCp1250(*before)))
-                   : std::nullopt;
-        FUZZ_CHECK(after == expected, "a key reads the same after saving and loading",
+        FUZZ_CHECK(after == before, "a key reads the same after saving and loading",
                    {n.section, n.key, Show(before), Show(after)});
     }
 }
