@@ -35,8 +35,11 @@ void ApplyShortCharacters(QString& message, const ShortCharOptions& options,
 // the message starts with the PC speed. Returns the bytes to write.
 //
 // A speed byte that "<" or ">" inserted is never taken for a macro character
-// by a later step (37 is "%", 62 is ">"), and such speeds are kept to 5..99
-// WPM so that a large factor cannot wrap round to nonsense.
+// by a later step (37 is "%", 62 is ">"), and every speed sent, the one in
+// front included, is kept to 5..99 WPM so that a stored value or a large
+// factor cannot wrap round to nonsense. Between the commands only text is
+// sent: tabs and line breaks as blanks, other control characters and macro
+// characters that an inserted value brought along left out.
 QByteArray ExpandMessageMacros(const QString& message, const MessageValues& values);
 
 // The whole message as SendCwMessage writes it: "?" for an empty text, one

@@ -1,6 +1,6 @@
 #include "logger/licence_table.h"
 
-#include "platform/errors.h"
+#include "platform/cp1250.h"
 #include "platform/program_dir.h"
 #include "platform/text_file.h"
 
@@ -20,6 +20,8 @@ namespace corvatta {
 namespace {
 
 const QString kBuiltInPath = QStringLiteral(":/corvatta/licence_table.txt");
+
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 bool IsCallChar(QChar c) {
     return (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') || c == u'/';
@@ -70,14 +72,20 @@ LicenceTable LicenceTable::BuiltIn() {
 
 LicenceTable LicenceTable::ForProgram() {
     const QString path = platform::ProgramDirectory() + kLicenceFileName;
-    if (QFile::exists(path)) {
-        try {
-            LicenceTable table = Parse(platform::ReadTextLines(path));
+    QFile file(path);
+    if (file.exists() && file.open(QIODevice::ReadOnly)) {
+        QByteArray bytes = file.readAll();
+        if (file.error() == QFileDevice::NoError) {
+            // Editors that save UTF-8 put a byte order mark in front; read as
+            // cp1250 it would spoil the first callsign and lose its entry.
+            if (bytes.startsWith(kUtf8ByteOrderMark)) {
+                bytes.remove(0, qsizetype(sizeof(kUtf8ByteOrderMark) - 1));
+            }
+            LicenceTable table = Parse(platform::SplitLines(platform::DecodeCp1250(bytes)));
             table.source_ = path;
             return table;
-        } catch (const platform::IoError&) {
-            // An unreadable override is no reason to lose prediction.
         }
+        // An unreadable override is no reason to lose prediction.
     }
     return BuiltIn();
 }

@@ -43,22 +43,26 @@ QString DecodeCp1250(const QByteArray& bytes) {
 }
 
 QByteArray EncodeCp1250(const QString& text) {
+    // The upper half's characters all lie below U+2200; one byte per
+    // character up to there, 0 where cp1250 has none.
+    static const auto reverse = [] {
+        std::array<unsigned char, 0x2200> r{};
+        for (int i = 0; i < 128; ++i) {
+            r[kUpperHalf[size_t(i)]] = static_cast<unsigned char>(0x80 + i);
+        }
+        return r;
+    }();
     QByteArray out;
     out.reserve(text.size());
     for (QChar c : text) {
         const char16_t u = c.unicode();
         if (u < 0x80) {
             out.append(char(u));
-            continue;
+        } else if (u < reverse.size() && reverse[u] != 0) {
+            out.append(char(reverse[u]));
+        } else {
+            out.append('?');
         }
-        char encoded = '?';
-        for (int i = 0; i < 128; ++i) {
-            if (kUpperHalf[i] == u) {
-                encoded = char(0x80 + i);
-                break;
-            }
-        }
-        out.append(encoded);
     }
     return out;
 }

@@ -163,7 +163,14 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
     return v.left(kMaxValueLength);
 }
 
-void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+void IniDocument::SetValue(const QString& section, const QString& key, const QString& text) {
+    // A value is one line: a pasted line break would otherwise end it early
+    // and turn the rest into lines of their own (a stray key, or a section
+    // header that takes over the keys after it).
+    QString value = text;
+    value.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    value.replace(u'\r', u' ');
+    value.replace(u'\n', u' ');
     const auto span = FindSection(section);
     if (!span) {
         lines_.append(QLatin1Char('[') + section + QLatin1Char(']'));

@@ -26,6 +26,8 @@ class IniDocument {
     QByteArray ToBytes() const;
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
+    // A line break in the value is written as a blank: the value stays on
+    // its key's line.
     void SetValue(const QString& section, const QString& key, const QString& value);
 
     QString ReadString(const QString& section, const QString& key, const QString& def) const;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace corvatta::keyer {
 namespace {
 
@@ -106,6 +108,34 @@ TEST(CwMessage, BufferedSpeedIsKeptInRange) {
               Bytes({0x1C, kMinBufferedSpeed}) + QByteArray("A "));
     EXPECT_EQ(BuildCwMessage(QStringLiteral("<A"), none, Values(90, 20, 1)),
               Bytes({0x1C, kMaxBufferedSpeed}) + QByteArray("A "));
+    // Stored values from a hand-edited settings file: the sum must not wrap.
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    EXPECT_EQ(BuildCwMessage(QStringLiteral("<A"), none, Values(kMax, 1, 1)),
+              Bytes({0x1C, kMaxBufferedSpeed}) + QByteArray("A "));
+    EXPECT_EQ(BuildCwMessage(QStringLiteral(">A"), none, Values(kMin, 1, 1)),
+              Bytes({0x1C, kMinBufferedSpeed}) + QByteArray("A "));
+}
+
+TEST(CwMessage, OnlyTextIsSentBetweenCommands) {
+    const ShortCharOptions none;
+    // From a hand-edited settings file: 0x09 would set the keyer's pin
+    // configuration from the "T" after it, 0x02 its speed.
+    EXPECT_EQ(BuildCwMessage(QStringLiteral("CQ\tTEST\x02\x7F\r\nS5"), none, Values(25, 5, 1)),
+              QByteArray("CQ TEST  S5 "));
+    // Macro characters typed into the own call are not sent either.
+    MessageValues v = Values(25, 5, 1);
+    v.MyCall = QStringLiteral("S5*\nA");
+    EXPECT_EQ(BuildCwMessage(QStringLiteral("*"), none, v), QByteArray("S5 A "));
+}
+
+TEST(CwMessage, SpeedInFrontIsKeptInRange) {
+    const ShortCharOptions none;
+    // 0 would hand the speed to the pot, 256 wraps round to 0.
+    EXPECT_EQ(BuildCwMessage(QStringLiteral("A"), none, Values(0, 5, 0)),
+              Bytes({0x02, kMinBufferedSpeed}) + QByteArray("A "));
+    EXPECT_EQ(BuildCwMessage(QStringLiteral("A"), none, Values(256, 5, 0)),
+              Bytes({0x02, kMaxBufferedSpeed}) + QByteArray("A "));
 }
 
 TEST(CwMessage, EmptyTextSendsAQuestionMark) {

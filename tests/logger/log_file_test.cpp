@@ -424,5 +424,13 @@ TEST_F(LogFileTest, LicenceFileReplacesTheBuiltInTable) {
     EXPECT_FALSE(t.Find(LicenceTable::BuiltIn().Entries().front().first));
 }
 
+TEST_F(LogFileTest, LicenceFileSavedAsUtf8KeepsItsFirstEntry) {
+    dir.Write("Licence.txt", "\xEF\xBB\xBFS51XYZ,77\r\nS52XYZ=05");
+    const LicenceTable t = LicenceTable::ForProgram();
+    EXPECT_EQ(t.Find("S51XYZ"), QString("77"));
+    EXPECT_EQ(t.Find("S52XYZ"), QString("05"));
+    EXPECT_EQ(t.SkippedLines(), 0);
+}
+
 }  // namespace
 }  // namespace corvatta

@@ -76,6 +76,15 @@ TEST(IniDocument, IntegersAndBooleans) {
     EXPECT_TRUE(d.ReadBool("S", "E", true));  // not a number: the default
 }
 
+TEST(IniDocument, LineBreaksInAValueStayOnItsLine) {
+    IniDocument d = Doc("[Memo]\r\nF1=CQ\r\nF2=5NN\r\n[GENERAL]\r\nMyCall=S59AA\r\n");
+    d.WriteString("Memo", "F1", "CQ\r\n[GENERAL]\nMyCall=X\rY");
+    EXPECT_EQ(d.Value("Memo", "F1"), "CQ [GENERAL] MyCall=X Y");
+    EXPECT_EQ(d.Value("Memo", "F2"), "5NN");
+    EXPECT_EQ(d.Value("GENERAL", "MyCall"), "S59AA");
+    EXPECT_EQ(IniDocument::FromBytes(d.ToBytes()).Lines(), d.Lines());
+}
+
 TEST(IniDocument, LongValuesAreCutAt2047) {
     const QByteArray longValue(100000, 'x');
     const IniDocument d = IniDocument::FromBytes("[S]\r\nK=" + longValue + "\r\nL=ok\r\n");
