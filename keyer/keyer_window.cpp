@@ -856,7 +856,6 @@ void TfWK::IdleReport() {
         link_.SetEntryText(link_.EntryText() + u' ');
     }
     link_.MoveEntryCaretToEnd();
-    state_.entry.EntryState = 1;
     emit exchangeStarted();
 }
 
@@ -1051,6 +1050,10 @@ bool TfWK::CommandKey(int key, Qt::KeyboardModifiers modifiers) {
     auto& f = state_.flags;
     const Qt::KeyboardModifiers held =
         modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if (const std::optional<SharedKey> shared = SharedKeyOf(key)) {
+        ApplySharedKey(*shared, k, f, *this);
+        return true;
+    }
     switch (key) {
         case Qt::Key_Escape:
             if (k.ComConnected) {
@@ -1067,47 +1070,51 @@ bool TfWK::CommandKey(int key, Qt::KeyboardModifiers modifiers) {
                 FocusCommandLine();
             }
             return true;
-        case Qt::Key_PageUp:
-            if (k.ComConnected && k.Speed <= 49) {
-                k.Speed += k.SpeedStep;
-                EdSpeed->setValue(k.Speed);
-                link_.ShowSpeed(k.Speed);
-            }
-            return true;
-        case Qt::Key_PageDown:
-            if (k.ComConnected && k.Speed >= 11) {
-                k.Speed -= k.SpeedStep;
-                EdSpeed->setValue(k.Speed);
-                link_.ShowSpeed(k.Speed);
-            }
-            return true;
-        case Qt::Key_F10:
-            k.RunMode = !k.RunMode;
-            link_.ShowRunMode(k.RunMode);
-            if (memo_ != nullptr) {
-                memo_->ShowRunMode(k.RunMode);
-            }
-            state_.entry.EntryState = 0;
-            link_.ShowMessageKey(QString());
-            return true;
-        case Qt::Key_F11: {
-            const bool on = !link_.EsmLabelVisible();
-            CBESM->setChecked(on);
-            if (memo_ != nullptr) {
-                memo_->LMemoESM->setVisible(on);
-            }
-            return true;
-        }
-        case Qt::Key_F12:
-            f.LastMessageKey = QStringLiteral("Wipe");
-            link_.SetEntryText(link_.AutoS5Checked() ? QStringLiteral("S5") : QString());
-            link_.ClearTransmitted();
-            link_.ClearExchangeField();
-            link_.MoveEntryCaretToEnd();
-            return true;
         default:
             return false;
     }
+}
+
+void TfWK::SpeedStepped(int wpm) {
+    EdSpeed->setValue(wpm);  // its change handler sends the new speed
+    link_.ShowSpeed(wpm);
+}
+
+void TfWK::ShowRunMode(bool run) {
+    link_.ShowRunMode(run);
+    if (memo_ != nullptr) {
+        memo_->ShowRunMode(run);
+    }
+}
+
+void TfWK::ResetEntrySequence() {
+    emit entrySequenceReset();
+}
+
+void TfWK::ClearMessageKey() {
+    link_.ShowMessageKey(QString());
+}
+
+bool TfWK::EsmShown() const {
+    return link_.EsmLabelVisible();
+}
+
+void TfWK::ShowEsm(bool on) {
+    CBESM->setChecked(on);  // its handler shows LESM
+    if (memo_ != nullptr) {
+        memo_->ShowEsm(on);
+    }
+}
+
+bool TfWK::AutoS5() const {
+    return link_.AutoS5Checked();
+}
+
+void TfWK::WipeEntry(const QString& text) {
+    link_.SetEntryText(text);
+    link_.ClearTransmitted();
+    link_.ClearExchangeField();
+    link_.MoveEntryCaretToEnd();
 }
 
 }  // namespace corvatta::keyer

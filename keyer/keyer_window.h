@@ -5,6 +5,7 @@
 #pragma once
 
 #include "keyer/main_window_link.h"
+#include "keyer/shared_keys.h"
 #include "logger/station_state.h"
 #include "serial/com_port.h"
 
@@ -41,7 +42,7 @@ class SpeedSpinBox : public QSpinBox {
     void stepBy(int steps) override;
 };
 
-class TfWK : public QWidget {
+class TfWK : public QWidget, private SharedKeyView {
     Q_OBJECT
 
   public:
@@ -111,6 +112,8 @@ class TfWK : public QWidget {
     // The keyer fell idle with the exchange pending and the exchange has
     // been sent: the entry line is now in state 1, waiting for the year.
     void exchangeStarted();
+    // F10 switched Run and S/P: the entry line's sequence goes back to idle.
+    void entrySequenceReset();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -145,6 +148,16 @@ class TfWK : public QWidget {
     void TuneClick();
     void InstallDriver();
     bool CommandKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // How the command line's shared keys show here and on the other windows.
+    void SpeedStepped(int wpm) override;
+    void ShowRunMode(bool run) override;
+    void ResetEntrySequence() override;
+    void ClearMessageKey() override;
+    bool EsmShown() const override;
+    void ShowEsm(bool on) override;
+    bool AutoS5() const override;
+    void WipeEntry(const QString& text) override;
 
     StationState& state_;
     MainWindowLink& link_;

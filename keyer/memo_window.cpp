@@ -117,6 +117,10 @@ void TfMemo::ShowRunMode(bool run) {
     PaintText(LMemoRun, run ? colors::ColorRed : colors::ColorBlack);
 }
 
+void TfMemo::ShowEsm(bool on) {
+    LMemoESM->setVisible(on);
+}
+
 void TfMemo::ShowTune(bool on) {
     BTune->setText(on ? QStringLiteral("TUNE ON") : QStringLiteral("TUNE"));
 }

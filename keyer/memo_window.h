@@ -33,6 +33,8 @@ class TfMemo : public QWidget {
     void PlaceAgainstMainWindow(int height = kMemoHeight);
     // F10 elsewhere: "RUN" in red or "S/P" in black.
     void ShowRunMode(bool run);
+    // F11 elsewhere: LMemoESM shown while ESM is on.
+    void ShowEsm(bool on);
     // Tune switched from the entry line.
     void ShowTune(bool on);
     void TimerStartTimer();

@@ -27,6 +27,12 @@ Program::Program(StationState& state, platform::Clock& clock)
     : main(state, clock), link(ControlsOf(main)), wk(state, link), memo(state, link, wk) {
     wk.SetMemoWindow(&memo);
     main.AttachKeyer(&wk, &memo);
+    // The Run/S-P sequence belongs to the entry line; the keyer only reports
+    // the steps that move it.
+    QObject::connect(&wk, &keyer::TfWK::exchangeStarted, &main,
+                     [&state] { state.entry.EntryState = 1; });
+    QObject::connect(&wk, &keyer::TfWK::entrySequenceReset, &main,
+                     [&state] { state.entry.EntryState = 0; });
     QObject::connect(&main, &TfMain::keyerWindowRequested, &wk, [this] {
         wk.show();
         wk.raise();

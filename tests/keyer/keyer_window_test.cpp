@@ -48,7 +48,13 @@ class KeyerWindowTest : public ::testing::Test {
         state.op.Mode = QStringLiteral("CW");
     }
 
-    void MakeWindow() { wk = std::make_unique<TfWK>(state, link); }
+    // The window wired to the entry line's sequence as the program wires it.
+    void MakeWindow() {
+        wk = std::make_unique<TfWK>(state, link);
+        QObject::connect(wk.get(), &TfWK::exchangeStarted, [this] { state.entry.EntryState = 1; });
+        QObject::connect(wk.get(), &TfWK::entrySequenceReset,
+                         [this] { state.entry.EntryState = 0; });
+    }
 
     // Opens the link to `sim` and waits until the keyer has answered.
     void OpenTo(WinKeyerSimulator& sim) {
