@@ -29,7 +29,7 @@ class MemoWindowTest : public ::testing::Test {
     StationState state;
     FakeMainWindowLink link;
     TfWK wk{state, link};
-    TfMemo memo{state, link, wk};
+    TfMemo memo{state, link, wk.Link()};
 };
 
 TEST_F(MemoWindowTest, SitsAgainstTheMainWindow) {
