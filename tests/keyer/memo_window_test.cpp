@@ -28,7 +28,7 @@ class MemoWindowTest : public ::testing::Test {
     testing_support::RecordingDialogs dialogs;
     StationState state;
     FakeMainWindowLink link;
-    TfWK wk{state, link};
+    TfWK wk{state, link, [](int) {}};  // no start-up waits
     TfMemo memo{state, link, wk.Link()};
 };
 
