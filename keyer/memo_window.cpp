@@ -1,6 +1,6 @@
 #include "keyer/memo_window.h"
 
-#include "keyer/keyer_window.h"
+#include "keyer/keyer_link.h"
 
 #include <QFont>
 #include <QValidator>
@@ -34,7 +34,7 @@ QLabel* MemoLabel(QWidget* parent, const QString& name, const QString& text, int
 
 }  // namespace
 
-TfMemo::TfMemo(StationState& state, MainWindowLink& link, TfWK& keyer, QWidget* parent)
+TfMemo::TfMemo(StationState& state, MainWindowLink& link, KeyerLink& keyer, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
       link_(link),
@@ -115,6 +115,10 @@ void TfMemo::showEvent(QShowEvent* event) {
 void TfMemo::ShowRunMode(bool run) {
     LMemoRun->setText(run ? QStringLiteral("RUN") : QStringLiteral("S/P"));
     PaintText(LMemoRun, run ? colors::ColorRed : colors::ColorBlack);
+}
+
+void TfMemo::ShowEsm(bool on) {
+    LMemoESM->setVisible(on);
 }
 
 void TfMemo::ShowTune(bool on) {

@@ -15,7 +15,7 @@
 
 namespace corvatta::keyer {
 
-class TfWK;
+class KeyerLink;
 
 inline constexpr int kMemoOffsetTop = 198;
 inline constexpr int kMemoOffsetLeft = 466;
@@ -27,12 +27,14 @@ class TfMemo : public QWidget {
     Q_OBJECT
 
   public:
-    TfMemo(StationState& state, MainWindowLink& link, TfWK& keyer, QWidget* parent = nullptr);
+    TfMemo(StationState& state, MainWindowLink& link, KeyerLink& keyer, QWidget* parent = nullptr);
 
     // Puts the window back at its place against the main window.
     void PlaceAgainstMainWindow(int height = kMemoHeight);
     // F10 elsewhere: "RUN" in red or "S/P" in black.
     void ShowRunMode(bool run);
+    // F11 elsewhere: LMemoESM shown while ESM is on.
+    void ShowEsm(bool on);
     // Tune switched from the entry line.
     void ShowTune(bool on);
     void TimerStartTimer();
@@ -54,7 +56,7 @@ class TfMemo : public QWidget {
 
     StationState& state_;
     MainWindowLink& link_;
-    TfWK& keyer_;
+    KeyerLink& keyer_;
 };
 
 }  // namespace corvatta::keyer

@@ -23,22 +23,32 @@ keyer::MainWindowControls ControlsOf(TfMain& m) {
 
 }  // namespace
 
-Program::Program(StationState& state, platform::Clock& clock)
-    : main(state, clock), link(ControlsOf(main)), wk(state, link), memo(state, link, wk) {
+Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait keyerWait)
+    : main(state, clock),
+      link(ControlsOf(main)),
+      wk(state, link, std::move(keyerWait)),
+      memo(state, link, wk.Link()) {
     wk.SetMemoWindow(&memo);
     main.AttachKeyer(&wk, &memo);
+    // The Run/S-P sequence belongs to the entry line; the keyer only reports
+    // the steps that move it.
+    QObject::connect(&wk.Link(), &keyer::KeyerLink::exchangeStarted, &main,
+                     [&state] { state.entry.EntryState = 1; });
+    QObject::connect(&wk, &keyer::TfWK::entrySequenceReset, &main,
+                     [&state] { state.entry.EntryState = 0; });
     QObject::connect(&main, &TfMain::keyerWindowRequested, &wk, [this] {
         wk.show();
         wk.raise();
         wk.activateWindow();
     });
     QObject::connect(&main, &TfMain::keyerLinkOpenRequested, &wk, [this] {
-        if (!wk.ComPort->Connected()) {
-            wk.OpenKeyer();
+        if (!wk.Link().PortOpen()) {
+            wk.Link().OpenKeyer();
         }
     });
-    QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &wk, [this] { wk.CloseKeyer(); });
-    QObject::connect(&main, &TfMain::openComRequested, &wk, [this] { wk.BOpenCom->click(); });
+    QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &wk,
+                     [this] { wk.Link().CloseKeyer(); });
+    QObject::connect(&main, &TfMain::openComRequested, &wk, [this] { wk.Link().OpenOrClose(); });
     QObject::connect(&main, &TfMain::memoWindowRequested, &memo, [this] { memo.show(); });
 }
 

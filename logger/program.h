@@ -13,7 +13,10 @@ namespace corvatta {
 
 class Program {
   public:
-    Program(StationState& state, platform::Clock& clock);
+    // `keyerWait` blocks between the keyer's start-up commands: the real
+    // sleep in the program, something quicker in tests that allow it.
+    Program(StationState& state, platform::Clock& clock,
+            keyer::KeyerWait keyerWait = keyer::SleepOnUiThread);
 
     // Members are destroyed in reverse: the memo, then the keyer window
     // (closing the port and ending its thread), then the main window.

@@ -30,6 +30,11 @@ QByteArray Bytes(std::initializer_list<int> values) {
     return b;
 }
 
+void NoWait(int) {}
+
+// Retries of a lost link come this often here instead of every two seconds.
+constexpr int kFastReconnectMs = 200;
+
 class KeyerWindowTest : public ::testing::Test {
   protected:
     KeyerWindowTest() {
@@ -48,7 +53,14 @@ class KeyerWindowTest : public ::testing::Test {
         state.op.Mode = QStringLiteral("CW");
     }
 
-    void MakeWindow() { wk = std::make_unique<TfWK>(state, link); }
+    // The window wired to the entry line's sequence as the program wires it.
+    // The keyer's start-up waits are skipped unless a test asks for them.
+    void MakeWindow(KeyerWait wait = NoWait) {
+        wk = std::make_unique<TfWK>(state, link, std::move(wait));
+        QObject::connect(wk.get(), &TfWK::exchangeStarted, [this] { state.entry.EntryState = 1; });
+        QObject::connect(wk.get(), &TfWK::entrySequenceReset,
+                         [this] { state.entry.EntryState = 0; });
+    }
 
     // Opens the link to `sim` and waits until the keyer has answered.
     void OpenTo(WinKeyerSimulator& sim) {
@@ -77,7 +89,7 @@ class KeyerWindowTest : public ::testing::Test {
 
 TEST_F(KeyerWindowTest, OpenSequenceBytesOrderAndWaits) {
     WinKeyerSimulator sim;
-    MakeWindow();
+    MakeWindow(SleepOnUiThread);  // the program's real waits, end to end
     wk->ComPort->SetPort(sim.PortPath());
     const auto before = WinKeyerSimulator::Clock::now();
     OpenTo(sim);
@@ -473,7 +485,7 @@ TEST_F(KeyerWindowTest, CloseSavesPositionAndPort) {
     EXPECT_TRUE(ini.contains(QStringLiteral("WKLeft=") + QString::number(wk->x())));
 
     // A new window opens the keyer named in the file.
-    TfWK second(state, link);
+    TfWK second(state, link, NoWait);
     EXPECT_EQ(second.ComPort->Port(), sim.PortPath());
     EXPECT_EQ(second.pos(), wk->pos());
     second.OpenKeyer();
@@ -510,6 +522,7 @@ TEST_F(KeyerWindowTest, UnplugShowsClosedAndReplugReopens) {
     const QString path = dir.File(QStringLiteral("wk-adapter"));
     auto sim = std::make_unique<WinKeyerSimulator>(path);
     OpenTo(*sim);
+    wk->TimerReconnect->setInterval(kFastReconnectMs);
     state.flags.Transmitting = true;
     state.flags.ExchangePending = true;
     state.flags.TuneOn = true;
@@ -530,7 +543,7 @@ TEST_F(KeyerWindowTest, UnplugShowsClosedAndReplugReopens) {
     EXPECT_EQ(link.keyerFieldColor, colors::ColorBusy);
 
     // Tries while unplugged cost nothing and change nothing.
-    QTest::qWait(2300);
+    QTest::qWait(kFastReconnectMs * 2 + 100);
     EXPECT_TRUE(wk->Reconnecting());
 
     sim = std::make_unique<WinKeyerSimulator>(path);  // plugged in again
@@ -546,6 +559,7 @@ TEST_F(KeyerWindowTest, ClosingStopsTheRetries) {
     const QString path = dir.File(QStringLiteral("wk-adapter"));
     auto sim = std::make_unique<WinKeyerSimulator>(path);
     OpenTo(*sim);
+    wk->TimerReconnect->setInterval(kFastReconnectMs);
     sim.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return wk->Reconnecting(); }, 3000));
     wk->CloseKeyer();  // as switching to SSB does
@@ -553,7 +567,7 @@ TEST_F(KeyerWindowTest, ClosingStopsTheRetries) {
     EXPECT_FALSE(state.keyer.ComConnected);
     EXPECT_EQ(wk->BOpenCom->text(), QStringLiteral("Open Com"));
     sim = std::make_unique<WinKeyerSimulator>(path);
-    QTest::qWait(2500);
+    QTest::qWait(kFastReconnectMs * 2 + 100);
     EXPECT_FALSE(wk->ComPort->Connected());
     EXPECT_TRUE(sim->ReceivedBytes().isEmpty());
 }

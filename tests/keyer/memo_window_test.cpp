@@ -28,8 +28,8 @@ class MemoWindowTest : public ::testing::Test {
     testing_support::RecordingDialogs dialogs;
     StationState state;
     FakeMainWindowLink link;
-    TfWK wk{state, link};
-    TfMemo memo{state, link, wk};
+    TfWK wk{state, link, [](int) {}};  // no start-up waits
+    TfMemo memo{state, link, wk.Link()};
 };
 
 TEST_F(MemoWindowTest, SitsAgainstTheMainWindow) {
