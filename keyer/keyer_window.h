@@ -45,6 +45,8 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     bool ClearKeyerBuffer() { return keyer_->ClearKeyerBuffer(); }
     std::optional<bool> ToggleTune() { return keyer_->ToggleTune(); }
     bool Reconnecting() const { return keyer_->Reconnecting(); }
+    // ESM switched from another window: the check box and the memo's mark.
+    void ShowEsmChoice(bool on) { ShowEsm(on); }
 
     // --- Settings of this window in the port and profile file.
     void LoadKeyerWindowSettings();

@@ -67,6 +67,12 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     state_.log.HasLines = false;
 }
 
+TfMain::~TfMain() {
+    // Focus moves while the children go; they must not reach a half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, logMenu_, nullptr);
+}
+
 void TfMain::ConnectHandlers() {
     EditLL->installEventFilter(this);
     BMode->installEventFilter(this);
@@ -85,12 +91,6 @@ void TfMain::ConnectHandlers() {
     connect(AboutBox, &QAction::triggered, this, &TfMain::ShowAbout);
     connect(TimerTime, &QTimer::timeout, this, &TfMain::ClockTimerTick);
     connect(TimerStart, &QTimer::timeout, this, &TfMain::StartTimerTick);
-}
-
-TfMain::~TfMain() {
-    // Focus moves while the children go; they must not reach a half-destroyed window.
-    disconnect(qApp, nullptr, this, nullptr);
-    disconnect(qApp, nullptr, logMenu_, nullptr);
 }
 
 void TfMain::CollectControlSettings() {

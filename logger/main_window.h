@@ -33,6 +33,7 @@ namespace corvatta {
 namespace keyer {
 class TfWK;
 class TfMemo;
+class SharedKeyView;
 }  // namespace keyer
 class QsoLogModel;
 
@@ -130,6 +131,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;
     std::unique_ptr<EntryActions> entryActions_;
+    keyer::SharedKeyView* sharedKeys_ = nullptr;  // the same object, as the shared keys see it
     std::unique_ptr<EntrySequence> sequence_;
     LicenceTable licences_;
     bool shown_ = false;

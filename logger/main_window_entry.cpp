@@ -1,19 +1,20 @@
 // The entry line's keys: which go to the Run / S-P sequence, which to the
 // keyer, and how the sequence's requests reach the window and the keyer.
+#include "keyer/keyer_link.h"
 #include "keyer/keyer_window.h"
 #include "keyer/memo_window.h"
+#include "keyer/shared_keys.h"
 #include "keyer/winkeyer_protocol.h"
 #include "logger/entry_sequence.h"
+#include "logger/log_menu.h"
 #include "logger/main_window.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 
 namespace corvatta {
 
 namespace {
-
-constexpr int kSpeedCeiling = 50;  // PgUp steps only below this
-constexpr int kSpeedFloor = 10;    // PgDn steps only above this
 
 bool CtrlAlone(Qt::KeyboardModifiers m) {
     return (m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ControlModifier;
@@ -22,7 +23,7 @@ bool CtrlAlone(Qt::KeyboardModifiers m) {
 }  // namespace
 
 // The window's side of the sequence: the entry line, its labels and the keyer.
-class TfMain::EntryWindowActions final : public EntryActions {
+class TfMain::EntryWindowActions final : public EntryActions, public keyer::SharedKeyView {
   public:
     explicit EntryWindowActions(TfMain& w) : w_(w) {}
     QString EntryText() const override { return w_.ECall->text(); }
@@ -53,12 +54,47 @@ class TfMain::EntryWindowActions final : public EntryActions {
         }
     }
 
+    // The shared keys (PgUp, PgDn, F10, F11, F12) as the main window shows them.
+    void SpeedStepped(int wpm) override {
+        if (w_.KeyerPortOpen()) {
+            w_.SendBytes(keyer::SetSpeedCommand(wpm));
+        }
+        w_.LSpeed->setText(QString::number(wpm));
+    }
+    void ShowRunMode(bool run) override {
+        w_.LRun->setText(run ? QStringLiteral("RUN") : QStringLiteral("S/P"));
+        PaintText(w_.LRun, run ? colors::ColorRed : colors::ColorBlack);
+        if (w_.memo_) {
+            w_.memo_->ShowRunMode(run);
+        }
+    }
+    void ResetEntrySequence() override { w_.state_.entry.EntryState = 0; }
+    void ClearMessageKey() override { w_.LMemo->clear(); }
+    bool EsmShown() const override { return !w_.LESM->isHidden(); }
+    void ShowEsm(bool on) override {
+        w_.LESM->setVisible(on);
+        if (w_.wk_) {
+            w_.wk_->ShowEsmChoice(on);  // the options window's check box and the memo's mark
+        } else if (w_.memo_) {
+            w_.memo_->ShowEsm(on);
+        }
+    }
+    bool AutoS5() const override { return w_.CS5->isChecked(); }
+    void WipeEntry(const QString& text) override {
+        w_.ECall->setText(text);
+        w_.LTransmit->clear();
+        w_.ECall->end(false);
+        w_.EditLL->clear();
+    }
+
   private:
     TfMain& w_;
 };
 
 void TfMain::BuildEntrySequence() {
-    entryActions_ = std::make_unique<EntryWindowActions>(*this);
+    auto actions = std::make_unique<EntryWindowActions>(*this);
+    sharedKeys_ = actions.get();
+    entryActions_ = std::move(actions);
     sequence_ = std::make_unique<EntrySequence>(state_, *entryActions_);
 }
 
@@ -68,7 +104,7 @@ void TfMain::AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo) {
 }
 
 bool TfMain::KeyerPortOpen() const {
-    return wk_ && wk_->ComPort->Connected();
+    return wk_ && wk_->Link().PortOpen();
 }
 
 bool TfMain::SendBytes(const QByteArray& bytes) {
@@ -82,7 +118,6 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
     }
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
-    auto& k = state_.keyer;
     auto& f = state_.flags;
 
     if (CtrlAlone(mods) && (key == Qt::Key_T || key == Qt::Key_F5)) {
@@ -100,55 +135,12 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
         }
         return true;
     }
-    if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) {
-        if (k.ComConnected) {
-            const bool up = key == Qt::Key_PageUp;
-            // The bound is tested before the step, so a step of 2 may pass
-            // it once (49 -> 51).
-            if (up ? k.Speed < kSpeedCeiling : k.Speed > kSpeedFloor) {
-                k.Speed += up ? k.SpeedStep : -k.SpeedStep;
-                if (KeyerPortOpen()) {
-                    SendBytes(keyer::SetSpeedCommand(k.Speed));
-                }
-                LSpeed->setText(QString::number(k.Speed));
-            }
-        }
+    if (const auto shared = keyer::SharedKeyOf(key)) {
+        keyer::ApplySharedKey(*shared, state_.keyer, state_.flags, *sharedKeys_);
         return true;
     }
     if (key >= Qt::Key_F1 && key <= Qt::Key_F9) {
         sequence_->FunctionKey(key - Qt::Key_F1);
-        return true;
-    }
-    if (key == Qt::Key_F10) {
-        k.RunMode = !k.RunMode;
-        LRun->setText(k.RunMode ? QStringLiteral("RUN") : QStringLiteral("S/P"));
-        PaintText(LRun, k.RunMode ? colors::ColorRed : colors::ColorBlack);
-        if (memo_) {
-            memo_->ShowRunMode(k.RunMode);
-        }
-        state_.entry.EntryState = 0;
-        LMemo->clear();
-        return true;
-    }
-    if (key == Qt::Key_F11) {
-        const bool on = LESM->isHidden();
-        if (wk_) {
-            wk_->CBESM->setChecked(on);  // its handler sets EnterSendMsg and LESM
-        } else {
-            k.EnterSendMsg = on;
-            LESM->setVisible(on);
-        }
-        if (memo_) {
-            memo_->LMemoESM->setVisible(on);
-        }
-        return true;
-    }
-    if (key == Qt::Key_F12) {
-        f.LastMessageKey = QStringLiteral("Wipe");
-        ResetEntryLine();
-        LTransmit->clear();
-        ECall->end(false);
-        EditLL->clear();
         return true;
     }
     return false;
