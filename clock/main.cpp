@@ -7,8 +7,9 @@
 
 int main(int argc, char** argv) {
     platform::Application app(argc, argv);
+    // The name captions the program's message boxes. No display name: Qt
+    // would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Tickwell"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tickwell"));
 
     // The face and its 42-pixel launcher buttons were laid out for this
     // narrow face; these are its nearest stand-ins on a Debian desktop.
