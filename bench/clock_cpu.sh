@@ -1,46 +1,94 @@
 #!/usr/bin/env bash
-# CPU time of the running clock against `xclock -digital -update 1`, both on
+# CPU time of the running clock against `xclock -digital -update 1`, all on
 # the same virtual display over the same span, after a short settling time.
-#   bench/clock_cpu.sh [build folder] [seconds]
+# Repeated RUNS times with fresh processes, started in a rotating order, and
+# summed up as medians and the ratio of the medians.
+#   bench/clock_cpu.sh [build folder] [seconds] [runs]
+# With CLOCK_CPU_REFERENCE set to a folder holding another Tickwell (an older
+# build, say), that one runs beside the others as well.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build}"
 seconds="${2:-60}"
+runs="${3:-5}"
 settle=5
+reference="${CLOCK_CPU_REFERENCE:-}"
 
 if [[ -z "${CLOCK_CPU_INSIDE_XVFB:-}" ]]; then
-  exec env CLOCK_CPU_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$seconds"
+  exec env CLOCK_CPU_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$0" "$build" "$seconds" "$runs"
 fi
 
-# A copy of the program and its files, so the build's settings stay as they are.
+# Copies of the programs and their files, so the build's settings stay as
+# they are; the reference clock sits elsewhere on the screen.
 work="$(mktemp -d)"
-trap 'kill "${tickwell:-}" "${xclock:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
-cp "$build/bin/Tickwell" "$build/bin/Tickwellini.ini" "$build/bin/Whoosh.wav" "$work/"
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
+mkdir "$work/new"
+cp "$build/bin/Tickwell" "$build/bin/Tickwellini.ini" "$build/bin/Whoosh.wav" "$work/new/"
+names=(Tickwell xclock)
+commands=("$work/new/Tickwell" "xclock -digital -update 1")
+if [[ -n "$reference" ]]; then
+  mkdir "$work/ref"
+  cp "$reference/Tickwell" "$work/ref/"
+  cp "$build/bin/Tickwellini.ini" "$build/bin/Whoosh.wav" "$work/ref/"
+  sed -i 's/^LEFT=.*/LEFT=600\r/' "$work/ref/Tickwellini.ini"
+  names+=(reference)
+  commands+=("$work/ref/Tickwell")
+fi
+count=${#names[@]}
 
 cpu_ns() {  # time all threads of a process have run on a CPU, in nanoseconds
   # (finer than the 10 ms ticks of /proc/PID/stat)
   cat /proc/"$1"/task/*/schedstat | awk '{ sum += $1 } END { printf "%.0f\n", sum }'
 }
-rss_kib() {
-  awk '/^VmRSS/ { print $2 }' "/proc/$1/status"
+wakeups() {  # voluntary context switches of all threads: how often it slept
+  cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt_switches/ { sum += $2 } END { print sum }'
+}
+median() {
+  sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
-"$work/Tickwell" >/dev/null 2>&1 &
-tickwell=$!
-xclock -digital -update 1 >/dev/null 2>&1 &
-xclock=$!
-sleep "$settle"
-t0=$(cpu_ns "$tickwell")
-x0=$(cpu_ns "$xclock")
-sleep "$seconds"
-t1=$(cpu_ns "$tickwell")
-x1=$(cpu_ns "$xclock")
+declare -A cpu wake
+for ((run = 1; run <= runs; run++)); do
+  pids=()
+  # Rotate the start order from run to run.
+  for ((k = 0; k < count; k++)); do
+    i=$(((k + run - 1) % count))
+    ${commands[$i]} >/dev/null 2>&1 &
+    pids[$i]=$!
+  done
+  sleep "$settle"
+  declare -a c0 w0
+  for ((i = 0; i < count; i++)); do
+    c0[$i]=$(cpu_ns "${pids[$i]}")
+    w0[$i]=$(wakeups "${pids[$i]}")
+  done
+  sleep "$seconds"
+  line="run $run:"
+  for ((i = 0; i < count; i++)); do
+    ms=$(awk -v a="${c0[$i]}" -v b="$(cpu_ns "${pids[$i]}")" 'BEGIN { printf "%.1f", (b - a) / 1e6 }')
+    w=$(($(wakeups "${pids[$i]}") - w0[i]))
+    cpu[${names[$i]}]+="$ms "
+    wake[${names[$i]}]+="$w "
+    line+=$(printf '  %s %7.1f ms, %4d wake-ups' "${names[$i]}" "$ms" "$w")
+  done
+  echo "$line"
+  kill "${pids[@]}" 2>/dev/null || true
+  wait "${pids[@]}" 2>/dev/null || true
+  pids=()
+done
 
-report() {  # name, ns at start, ns at end, pid
-  awk -v n="$1" -v a="$2" -v b="$3" -v s="$seconds" -v rss="$(rss_kib "$4")" \
-    'BEGIN { ms = (b - a) / 1e6;
-             printf "%-8s %7.1f ms CPU in %d s (%.4f %% of one core); with start-up %7.1f ms; RSS %d KiB\n",
-                    n, ms, s, ms / (s * 10), b / 1e6, rss }'
-}
-report Tickwell "$t0" "$t1" "$tickwell"
-report xclock "$x0" "$x1" "$xclock"
+echo "medians over $runs runs of $seconds s:"
+for name in "${names[@]}"; do
+  m=$(tr ' ' '\n' <<<"${cpu[$name]}" | grep . | median)
+  w=$(tr ' ' '\n' <<<"${wake[$name]}" | grep . | median)
+  printf '  %-9s %7.1f ms CPU, %5s wake-ups\n' "$name" "$m" "$w"
+  eval "median_$name=$m"
+done
+awk -v t="$median_Tickwell" -v x="$median_xclock" \
+  'BEGIN { printf "Tickwell / xclock: %.2f\n", t / x }'
+if [[ -n "$reference" ]]; then
+  awk -v r="$median_reference" -v x="$median_xclock" -v t="$median_Tickwell" \
+    'BEGIN { printf "reference / xclock: %.2f; Tickwell / reference: %.2f\n", r / x, t / r }'
+fi

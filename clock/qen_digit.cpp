@@ -61,7 +61,7 @@ bool TqenDigit::SizeFits(int border, int lineWidth) const {
 
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
-                       const QColor& highlight, const QColor& shadow, QImage* scratch) {
+                       const QColor& highlight, const QColor& shadow) {
     // The one-pixel margin beside and above the figure shows the face.
     painter.fillRect(0, 0, width, height, behind);
     // The bevel's bottom line: highlight above shadow, across the full width.
@@ -72,16 +72,9 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
     if (width <= 2 || height <= 2) {
         return;
     }
-    // The figure is built whole off screen and copied in one go, so the
-    // shapes never flicker while they are drawn one over another. The
-    // control keeps the bitmap's memory (and with it Qt's paint engine) from
-    // one paint to the next, as it repaints every second all day; the
-    // drawing itself starts afresh each time.
-    QImage local;
-    QImage& image = scratch ? *scratch : local;
-    if (image.size() != QSize(width - 2, height - 2)) {
-        image = QImage(width - 2, height - 2, QImage::Format_RGB32);
-    }
+    // The figure is built whole in a bitmap of its own and copied in one go:
+    // the outlines of shapes drawn one over another are clipped to it.
+    QImage image(width - 2, height - 2, QImage::Format_RGB32);
     image.fill(colors.back);
     {
         QPainter figure(&image);
@@ -90,12 +83,36 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
     painter.drawImage(1, 1, image);
 }
 
-void TqenDigit::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
+TqenDigit::Look TqenDigit::CurrentLook() const {
     const QWidget* face = parentWidget() ? parentWidget() : this;
-    PaintDigitControl(painter, width(), height(), lineWidth_, border_, colors_, digit_,
-                      face->palette().color(face->backgroundRole()),
-                      palette().color(QPalette::Light), palette().color(QPalette::Dark), &bitmap_);
+    return {size(),
+            devicePixelRatioF(),
+            lineWidth_,
+            border_,
+            colors_,
+            face->palette().color(face->backgroundRole()),
+            palette().color(QPalette::Light),
+            palette().color(QPalette::Dark)};
+}
+
+void TqenDigit::paintEvent(QPaintEvent*) {
+    const Look look = CurrentLook();
+    if (!(look == keptLook_)) {
+        kept_ = {};
+        keptLook_ = look;
+    }
+    QImage& image = kept_[SegmentIndex(digit_)];
+    if (image.isNull()) {
+        // Drawn at the screen's pixel ratio, so that copying it gives the
+        // very pixels that drawing on the window would.
+        image = QImage((QSizeF(look.size) * look.pixelRatio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(look.pixelRatio);
+        QPainter painter(&image);
+        PaintDigitControl(painter, width(), height(), lineWidth_, border_, colors_, digit_,
+                          look.behind, look.highlight, look.shadow);
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, image);
 }
 
 void TqenDigit::mousePressEvent(QMouseEvent* event) {

@@ -1,12 +1,14 @@
 // TqenDigit: a small control that shows one character of "0123456789:" (or
 // nothing) as a seven-segment figure on a bottom-line bevel. It takes no
-// input and repaints only when one of its properties really changes.
+// input and repaints only when one of its properties really changes; each
+// character is drawn once and copied on later paints.
 #pragma once
 
 #include "clock/segment_geometry.h"
 
 #include <QImage>
 #include <QWidget>
+#include <array>
 
 namespace tickwell {
 
@@ -48,20 +50,34 @@ class TqenDigit : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
+    // Everything a rendering depends on besides the character.
+    struct Look {
+        QSize size;
+        qreal pixelRatio = 1;
+        int lineWidth = 0;
+        int border = 0;
+        DigitColors colors;
+        QColor behind, highlight, shadow;
+        friend bool operator==(const Look&, const Look&) = default;
+    };
+
     void SetColor(QColor& field, const QColor& color);
+    Look CurrentLook() const;
 
     DigitColors colors_;
     int lineWidth_ = 7;
     int border_ = 10;
     char digit_ = '\0';
-    QImage bitmap_;
+    // The clock repaints a digit every second all day, and a character looks
+    // the same each time: its whole rendering is kept, one per figure, and
+    // dropped when anything in the look changes.
+    Look keptLook_;
+    std::array<QImage, SegmentMasks.size()> kept_;
 };
 
-// The whole control as it appears on screen, width x height, for tests and
-// for the control's own painting. The figure is drawn into scratch (resized
-// as needed) when given, else into a bitmap of its own.
+// The whole control as it appears on screen, width x height, drawn afresh.
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
-                       const QColor& highlight, const QColor& shadow, QImage* scratch = nullptr);
+                       const QColor& highlight, const QColor& shadow);
 
 }  // namespace tickwell

@@ -6,12 +6,16 @@
 
 namespace tickwell {
 
-std::uint16_t SegmentMask(char character) {
+std::size_t SegmentIndex(char character) {
     if (character == '\0') {
-        return SegmentMasks[0];
+        return 0;
     }
     const char* found = std::strchr(kDigitCharacters, character);
-    return found ? SegmentMasks[std::size_t(found - kDigitCharacters) + 1] : SegmentMasks[0];
+    return found ? std::size_t(found - kDigitCharacters) + 1 : 0;
+}
+
+std::uint16_t SegmentMask(char character) {
+    return SegmentMasks[SegmentIndex(character)];
 }
 
 bool SizeFits(int width, int height, int border, int lineWidth) {

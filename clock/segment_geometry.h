@@ -40,6 +40,8 @@ inline constexpr std::array<std::uint16_t, 12> SegmentMasks = {
     0x180,                                     // :
 };
 
+// The character's entry in SegmentMasks: 0 for one without a figure.
+std::size_t SegmentIndex(char character);
 std::uint16_t SegmentMask(char character);
 constexpr bool IsLit(std::uint16_t mask, Shape shape) {
     return (mask >> int(shape)) & 1u;
@@ -67,6 +69,7 @@ struct DigitColors {
     QColor back = QColor(0, 0, 0);    // clBlack
     QColor fore = QColor(255, 0, 0);  // clRed, lit shapes
     QColor off = QColor(128, 0, 0);   // clMaroon, unlit shapes and every outline
+    friend bool operator==(const DigitColors&, const DigitColors&) = default;
 };
 
 // One shape: filled with fill, outlined in the off colour.

@@ -8,8 +8,9 @@
 
 int main(int argc, char** argv) {
     platform::Application app(argc, argv);
+    // The name captions the program's message boxes. No display name: Qt
+    // would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Corvatta"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Corvatta"));
     // The main window's closing ends the program; the keyer and memo windows
     // are only hidden when closed.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -26,22 +26,29 @@ QWidget* Owner() {
     return QApplication::activeWindow();
 }
 
+// The program's own boxes carry its name, as they always have: that is the
+// application name main() sets. Not the display name: Qt would append that to
+// every window title, and each window's caption is exactly the designed one.
+QString ProgramCaption() {
+    return QCoreApplication::applicationName();
+}
+
 class QtDialogs final : public Dialogs {
   public:
     void ShowMessage(const QString& text) override {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(),
-                        DisplayText(text), QMessageBox::Ok, Owner());
+        QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), DisplayText(text), QMessageBox::Ok,
+                        Owner());
         box.exec();
     }
     void ShowError(const QString& text) override {
-        ShowBox(BoxKind::Error, QApplication::applicationDisplayName(), text);
+        ShowBox(BoxKind::Error, ProgramCaption(), text);
     }
     void ShowBox(BoxKind kind, const QString& caption, const QString& text) override {
         QMessageBox box(IconOf(kind), caption, DisplayText(text), QMessageBox::Ok, Owner());
         box.exec();
     }
     bool ConfirmOkCancel(BoxKind kind, const QString& text) override {
-        QMessageBox box(IconOf(kind), QApplication::applicationDisplayName(), DisplayText(text),
+        QMessageBox box(IconOf(kind), ProgramCaption(), DisplayText(text),
                         QMessageBox::Ok | QMessageBox::Cancel, Owner());
         box.setDefaultButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok;

@@ -13,6 +13,9 @@ enum class BoxKind { Information, Warning, Error, Confirmation };
 class Dialogs {
   public:
     virtual ~Dialogs() = default;
+    // ShowMessage, ShowError and ConfirmOkCancel boxes are captioned with the
+    // program's name, the application name set in main().
+
     // A plain message box with an OK button (the "ShowMessage" of the
     // programs); lines may be separated by "\n\r" as the texts are stored.
     virtual void ShowMessage(const QString& text) = 0;

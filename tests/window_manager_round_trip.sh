@@ -8,43 +8,14 @@
 set -euo pipefail
 bin="${1:?binary folder}"
 
-for tool in Xvfb openbox wmctrl xdotool xprop xwininfo; do
-  command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
-done
+source "$(dirname "$0")/support/x11_session.sh"
+x11_require_tools
 
 work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
+trap 'x11_stop; rm -rf "$work"' EXIT
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-# Starts a display of the given size with openbox on it; sets DISPLAY.
-start_display() {
-  local size="$1" dfile="$work/display"
-  rm -f "$dfile"
-  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [[ -s "$dfile" ]] && break; sleep 0.05; done
-  export DISPLAY=":$(head -n1 "$dfile")"
-  openbox >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
-  done
-  echo "openbox did not start"; exit 1
-}
-
-stop_display() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-  pids=()
-}
 
 key() {  # file section-less key lookup: prints the value of KEY= in FILE
   tr -d '\r' <"$1" | awk -F= -v k="$2" '$1 == k { print $2; exit }'
@@ -54,14 +25,10 @@ key() {  # file section-less key lookup: prints the value of KEY= in FILE
 # (a regular expression), records the frame as "left top right bottom" in
 # $frame, then closes the window as the window manager's close button does.
 cycle() {
-  local program="$1" title="$2" pid wid=""
+  local program="$1" title="$2" pid wid
   "$program" >/dev/null 2>&1 &
   pid=$!
-  for _ in $(seq 100); do
-    wid=$(xdotool search --all --pid "$pid" --onlyvisible --name "$title" 2>/dev/null | head -n1)
-    [[ -n "$wid" ]] && break
-    sleep 0.05
-  done
+  wid=$(x11_wait_window "$pid" "$title")
   [[ -n "$wid" ]] || { kill "$pid"; fail "$program showed no window"; return 1; }
   sleep 0.7  # let the window manager frame it and the program settle
   local x y w h l r t b
@@ -70,7 +37,7 @@ cycle() {
     /  Width:/ { w = $2 } /  Height:/ { h = $2 } END { print x, y, w, h }')
   read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   frame="$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
-  wmctrl -i -c "$(printf '0x%08x' "$wid")"
+  x11_close "$wid"
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
@@ -80,7 +47,7 @@ cycle() {
 }
 
 # --- Tickwell: the saved position comes back, cycle after cycle ----------
-start_display 1280x1024
+x11_start 1280x1024 "$work"
 mkdir "$work/clock"
 cp "$bin/Tickwell" "$bin/Whoosh.wav" "$work/clock/"
 printf '[GENERAL]\r\nLABEL=Ura\r\nCOLOR=clNavy\r\nAPLICATION=1\r\n[VIEW]\r\nTOP=40\r\nLEFT=960\r\n[APLICATION]\r\nCOLORAPP1=clRed\r\n' \
@@ -94,13 +61,13 @@ for i in 1 2 3 4; do
   [[ "$fl,$ft" == "960,40" ]] || fail "Tickwell cycle $i: frame at $fl,$ft, not 960,40"
   [[ "$left,$top" == "960,40" ]] || fail "Tickwell cycle $i: saved $left,$top, not 960,40"
 done
-stop_display
+x11_stop
 
 # --- Corvatta: pulled onto screens narrower than its design position ------
 today=$(date +%d.%m.%Y)
 for size in 1280x1024 1024x768; do
   width=${size%x*}
-  start_display "$size"
+  x11_start "$size" "$work"
   rm -rf "$work/logger"
   mkdir "$work/logger"
   cp "$bin/Corvatta" "$work/logger/"
@@ -119,7 +86,7 @@ for size in 1280x1024 1024x768; do
     [[ -z "$first" || "$first" == "$left,$top" ]] || fail "Corvatta on $size: moved from $first to $left,$top"
     first="$left,$top"
   done
-  stop_display
+  x11_stop
 done
 
 ((failures == 0)) && echo "all window positions kept"

@@ -1,0 +1,59 @@
+# Helpers for the tests that run the programs on a virtual X display with a
+# window manager (Xvfb and openbox). Sourced, not run.
+
+x11_require_tools() {  # exits 77 (skipped) when a tool is missing
+  local tool
+  for tool in Xvfb openbox wmctrl xdotool xprop xwininfo; do
+    command -v "$tool" >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+  done
+}
+
+x11_pids=()
+
+# Starts a display of the given size ("1280x1024") with openbox on it and
+# exports DISPLAY. $1 size, $2 a scratch folder.
+x11_start() {
+  local size="$1" dfile="$2/display"
+  rm -f "$dfile"
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >/dev/null 2>&1 &
+  x11_pids+=($!)
+  for _ in $(seq 100); do [[ -s "$dfile" ]] && break; sleep 0.05; done
+  export DISPLAY=":$(head -n1 "$dfile")"
+  openbox >/dev/null 2>&1 &
+  x11_pids+=($!)
+  for _ in $(seq 100); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.05
+  done
+  echo "openbox did not start"
+  exit 1
+}
+
+x11_stop() {
+  local p
+  for p in "${x11_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for p in "${x11_pids[@]}"; do wait "$p" 2>/dev/null || true; done
+  x11_pids=()
+}
+
+# Prints the id of the first visible window of process $1 whose title
+# matches the regular expression $2, waiting up to 5 s; nothing if none.
+x11_wait_window() {
+  local wid=""
+  for _ in $(seq 100); do
+    wid=$(xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n1)
+    [[ -n "$wid" ]] && break
+    sleep 0.05
+  done
+  echo "$wid"
+}
+
+# The title of window $1 as the window manager reads it (_NET_WM_NAME).
+x11_title() {
+  xprop -id "$1" -notype _NET_WM_NAME | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
+}
+
+# Closes window $1 as the window manager's close button does.
+x11_close() {
+  wmctrl -i -c "$(printf '0x%08x' "$1")"
+}
