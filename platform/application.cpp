@@ -1,12 +1,15 @@
 #include "application.h"
 
 #include "dialogs.h"
+#include "translations.h"
 
 #include <exception>
 
 namespace platform {
 
-Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+    InstallStandardTranslations();
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
