@@ -40,5 +40,6 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     tickwell::TForm1 form(platform::DefaultClock());
+    platform::CloseWindowsOnTerminationSignals();
     return QApplication::exec();
 }

@@ -48,5 +48,6 @@ int main(int argc, char** argv) {
     corvatta::StationState state;
     corvatta::Program program(state, platform::DefaultClock());
     program.main.show();
+    platform::CloseWindowsOnTerminationSignals();
     return app.exec();
 }
