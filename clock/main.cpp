@@ -1,11 +1,30 @@
-// Tickwell: the station clock. It takes no options; its files lie beside it.
+// Tickwell: the station clock. It takes no options but --help and --version.
 #include "clock/tickwell_window.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 
 #include <QFont>
 
+#include <iostream>
+
+namespace {
+
+// What --help and --version print.
+platform::ProgramInfo CommandLineInfo() {
+    return {"Tickwell", "1.06",
+            "A stay-on-top station clock with seven-segment digits (local time or UTC) and a\n"
+            "row of launcher buttons.",
+            "Its settings (Tickwellini.ini) and sound lie beside the program when it runs from\n"
+            "a folder of its own; installed, it keeps them in $XDG_DATA_HOME/Tickwell\n"
+            "(~/.local/share/Tickwell)."};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const auto exitCode = platform::HandleInfoOptions(argc, argv, CommandLineInfo(), std::cout))
+        return *exitCode;
     // On X11 Qt hands each repaint to the server through a shared-memory
     // image and then waits for the server to be done with it: one more
     // round trip, and one more wake-up of the process, every second. For a
@@ -30,5 +49,6 @@ int main(int argc, char** argv) {
     QApplication::setFont(font);
 
     tickwell::TForm1 form(platform::DefaultClock());
+    platform::CloseWindowsOnTerminationSignals();
     return QApplication::exec();
 }

@@ -3,10 +3,29 @@
 #include "logger/station_state.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "platform/command_line.h"
 
 #include <QFont>
 
+#include <iostream>
+
+namespace {
+
+// What --help and --version print.
+platform::ProgramInfo CommandLineInfo() {
+    return {"Corvatta", "1.11",
+            "Contest logger for the Slovenian 80 m contest \"KV prvenstvo ZRS\", with CW keying\n"
+            "through a WinKeyer-protocol keyer on a serial port.",
+            "Settings, log and Cabrillo files lie beside the program when it runs from a folder\n"
+            "of its own; installed, it keeps them in $XDG_DATA_HOME/Corvatta\n"
+            "(~/.local/share/Corvatta)."};
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const auto exitCode = platform::HandleInfoOptions(argc, argv, CommandLineInfo(), std::cout))
+        return *exitCode;
     platform::Application app(argc, argv);
     // The name captions the program's message boxes. No display name: Qt
     // would append it to every window's title.
@@ -30,5 +49,6 @@ int main(int argc, char** argv) {
     corvatta::StationState state;
     corvatta::Program program(state, platform::DefaultClock());
     program.main.show();
+    platform::CloseWindowsOnTerminationSignals();
     return app.exec();
 }

@@ -15,6 +15,12 @@ class Application : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 };
 
+// A termination request (SIGTERM at logout or shutdown, SIGINT, SIGHUP) closes the windows as
+// their close boxes do, so that what a program saves on closing is saved, then ends the event
+// loop. Called once by a program after its application object exists; without it the
+// signals keep their default action, which ends the process at once.
+void CloseWindowsOnTerminationSignals();
+
 // Shows the exception currently being handled; for catch blocks outside
 // the event loop.
 void ShowCurrentException();

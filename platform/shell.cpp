@@ -48,7 +48,13 @@ QString ResolveExecutable(const QString& target) {
             return stripped.absoluteFilePath();
         }
     }
-    return QStandardPaths::findExecutable(name);
+    // An installed program keeps its files apart from the executables, which the search
+    // path finds under their own names.
+    const QString found = QStandardPaths::findExecutable(name);
+    if (found.isEmpty() && name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive)) {
+        return QStandardPaths::findExecutable(name.chopped(4));
+    }
+    return found;
 }
 
 bool ShellOpen(const QString& target) {

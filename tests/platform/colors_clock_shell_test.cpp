@@ -5,6 +5,8 @@
 #include "platform/system_info.h"
 #include "tests/support/temp_program_dir.h"
 
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QFile>
@@ -90,6 +92,23 @@ TEST(Shell, ClockProgramIsFoundBesideTheProgram) {
     EXPECT_EQ(platform::ResolveExecutable("Tickwell.exe"), dir.File("Tickwell"));
     EXPECT_TRUE(platform::ResolveExecutable("https://example.org/x.pdf").isEmpty());
     EXPECT_EQ(platform::ResolveExecutable("sh"), QStandardPaths::findExecutable("sh"));
+}
+
+// Installed, the programs lie on the search path and their files in the data directory.
+TEST(Shell, AProgramNamedWithExeIsFoundOnTheSearchPath) {
+    testing_support::TempProgramDir dir;
+    QTemporaryDir bin;
+    const QString program = bin.filePath("Corvatta");
+    QFile file(program);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n");
+    file.close();
+    QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ":" + path);
+    const QString resolved = platform::ResolveExecutable("Corvatta.exe");
+    qputenv("PATH", path);
+    EXPECT_EQ(resolved, program);
 }
 
 TEST(SystemInfo, NotWindows) {
