@@ -1,8 +1,10 @@
 #include "logger/log_menu.h"
 
+#include "logger/log_backup.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
 #include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/program_dir.h"
 
@@ -22,7 +24,23 @@ QString DialogFilter(const QString& pairs) {
     return filters.join(QLatin1String(";;"));
 }
 
+QString BackupItem(const BackupInfo& b) {
+    return b.taken.toString(QStringLiteral("dd.MM.yyyy  hh:mm:ss")) + QStringLiteral("  QSO: ") +
+           QString::number(b.contacts);
+}
+
 }  // namespace
+
+QString NoBackupsText(const QString& myCall) {
+    return QStringLiteral("Za dnevnik %1 ni varnostnih kopij.").arg(myCall);
+}
+
+QString RestoreConfirm(const QString& myCall, const QString& item) {
+    return QStringLiteral(
+               "Dnevnik %1 boš zamenjal s kopijo %2.\n\rTrenutni dnevnik se prej "
+               "shrani v mapo backup.\n\rČe hočete nadaljevati pritisni tipko - OK !")
+        .arg(myCall, item);
+}
 
 LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogModel& model,
                  QObject* parent)
@@ -34,6 +52,7 @@ LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogMod
     connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
     connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
     connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(f_.RestoreBackup, &QAction::triggered, this, Guarded([this] { RestoreFromBackup(); }));
     connect(qApp, &QApplication::focusChanged, this, &LogMenu::GridFocusChanged);
 }
 
@@ -88,6 +107,42 @@ void LogMenu::OpenLog() {
         return;
     }
     emit logShown(book_.ImportLogCopy(name), true);
+}
+
+void LogMenu::AttachBackups(LogBackups& backups, const platform::Clock& clock) {
+    backups_ = &backups;
+    clock_ = &clock;
+}
+
+void LogMenu::RestoreFromBackup() {
+    if (!backups_ || !clock_) {
+        return;
+    }
+    auto& dialogs = platform::CurrentDialogs();
+    // A copy under way must be complete before it is listed or replaced.
+    backups_->WaitForDone();
+    const QString logPath = book_.LogFileName();
+    const auto list = ListBackups(logPath, state_.op.FileCall);
+    if (list.empty()) {
+        dialogs.ShowMessage(NoBackupsText(state_.op.MyCall));
+        return;
+    }
+    QStringList items;
+    for (const BackupInfo& b : list) {
+        items.append(BackupItem(b));
+    }
+    const int chosen =
+        dialogs.ChooseItem(kRestoreCaption, kRestoreLabel.arg(state_.op.MyCall), items);
+    if (chosen < 0 || chosen >= static_cast<int>(list.size())) {
+        return;
+    }
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error,
+                                 RestoreConfirm(state_.op.MyCall, items[chosen]))) {
+        return;
+    }
+    RestoreBackup(logPath, state_.op.FileCall, list[static_cast<size_t>(chosen)].path,
+                  clock_->Now());
+    emit logReloadRequested();
 }
 
 void LogMenu::GridFocusChanged(QWidget* old, QWidget* now) {

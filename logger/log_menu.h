@@ -10,9 +10,19 @@
 
 #include <QObject>
 
+namespace platform {
+class Clock;
+}
+
 namespace corvatta {
 
 class QsoLogModel;
+class LogBackups;
+
+inline const QString kRestoreCaption = QStringLiteral("Obnovi dnevnik iz kopije");
+inline const QString kRestoreLabel = QStringLiteral("Varnostne kopije dnevnika %1:");
+QString NoBackupsText(const QString& myCall);
+QString RestoreConfirm(const QString& myCall, const QString& item);
 
 class LogMenu : public QObject {
     Q_OBJECT
@@ -30,16 +40,25 @@ class LogMenu : public QObject {
     // The Cabrillo header from the operator data as they stand now.
     CabrilloHeader ExportHeader();
 
+    // The log's copies in "backup/" and the clock their names are taken from.
+    void AttachBackups(LogBackups& backups, const platform::Clock& clock);
+    // "Obnovi dnevnik iz kopije": pick a copy, back up the log, restore it.
+    void RestoreFromBackup();
+
   signals:
     // The log changed: show it; `clearLabels` also clears the entry's labels.
     void logShown(const LogBook::Shown& shown, bool clearLabels);
     void scoreShown(const Score& score);
+    // The log file was replaced: open and load it again.
+    void logReloadRequested();
 
   private:
     TfMainForm& f_;
     StationState& state_;
     LogBook& book_;
     QsoLogModel& model_;
+    LogBackups* backups_ = nullptr;
+    const platform::Clock* clock_ = nullptr;
 };
 
 }  // namespace corvatta

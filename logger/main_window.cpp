@@ -2,8 +2,9 @@
 
 #include "logger/calendar.h"
 #include "logger/entry_sequence.h"
-#include "logger/log_menu.h"
+#include "logger/log_backup.h"
 #include "logger/log_file.h"
+#include "logger/log_menu.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
@@ -169,6 +170,8 @@ void TfMain::FirstShow() {
 void TfMain::closeEvent(QCloseEvent* event) {
     if (!saved_) {
         saved_ = true;
+        // The last contacts reach the backup folder before the program ends.
+        backups_->BackupNow(logBook_->LogFileName(), state_.op.FileCall, true);
         CollectControlSettings();
         const platform::IniFile file(SettingsFileName());
         try {

@@ -35,6 +35,7 @@ class TfWK;
 class TfMemo;
 }  // namespace keyer
 class QsoLogModel;
+class LogBackups;
 
 // Addresses of the two contest pages opened from the "Ostalo" menu.
 inline const QString kRulesPageUrl =
@@ -54,6 +55,9 @@ class TfMain : public QMainWindow, public TfMainForm {
 
     StationState& State() { return state_; }
     QsoLogModel& LogModel() { return *logModel_; }
+    // The log's rotating copies (a test waits for them, the benchmark turns
+    // them off to compare).
+    LogBackups& Backups() { return *backups_; }
 
     // The log: logs the entry that the entry line holds (the caller has
     // checked that it is valid), and opens the log of FileCall.
@@ -123,6 +127,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     QsoLogModel* logModel_ = nullptr;
     DataPanel* panel_ = nullptr;
     class LogMenu* logMenu_ = nullptr;
+    LogBackups* backups_ = nullptr;
+    bool backupFailureShown_ = false;
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;
     std::unique_ptr<EntryActions> entryActions_;

@@ -260,6 +260,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     SaveAsCbr = saveAs->addAction(QStringLiteral("Cbr"));
     SaveCbr = file->addAction(QStringLiteral("Shrani CBR"));
     OpenLog = file->addAction(QStringLiteral("Odpri Log"));
+    RestoreBackup = file->addAction(QStringLiteral("Obnovi dnevnik iz kopije"));
     file->addSeparator();
     ExitMenu = file->addAction(QStringLiteral("Izhod"));
 

@@ -38,6 +38,13 @@ QString RecordingDialogs::GetOpenFileName(const QString& caption, const QString&
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
+int RecordingDialogs::ChooseItem(const QString& caption, const QString& label,
+                                 const QStringList& items) {
+    records.append({QStringLiteral("choose"), caption, label});
+    lastChoiceItems = items;
+    return choiceAnswers.isEmpty() ? -1 : choiceAnswers.dequeue();
+}
+
 QStringList RecordingDialogs::Texts(const QString& kind) const {
     QStringList out;
     for (const auto& r : records) {
