@@ -1,12 +1,16 @@
 #include "logger/log_menu.h"
 
+#include "logger/licence_table.h"
 #include "logger/log_backup.h"
+#include "logger/log_check.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/program_dir.h"
+#include "platform/text_file.h"
 
 #include <QApplication>
 
@@ -52,6 +56,7 @@ LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogMod
     connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
     connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
     connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(f_.CheckLog, &QAction::triggered, this, Guarded([this] { CheckLog(); }));
     connect(f_.RestoreBackup, &QAction::triggered, this, Guarded([this] { RestoreFromBackup(); }));
     connect(qApp, &QApplication::focusChanged, this, &LogMenu::GridFocusChanged);
 }
@@ -90,6 +95,9 @@ void LogMenu::SaveAs(bool cabrillo) {
 }
 
 void LogMenu::SaveCbr() {
+    if (!CheckBeforeExport()) {
+        return;
+    }
     if (!platform::CurrentDialogs().ConfirmOkCancel(platform::BoxKind::Error, SaveCbrConfirm())) {
         return;
     }
@@ -107,6 +115,48 @@ void LogMenu::OpenLog() {
         return;
     }
     emit logShown(book_.ImportLogCopy(name), true);
+}
+
+LogCheckReport LogMenu::RunCheck() {
+    LogCheckInput in;
+    for (int r = 0; r < state_.log.QsoCount; ++r) {
+        QsoRow row;
+        for (int c = 0; c < LogColumnCount; ++c)
+            row[static_cast<size_t>(c)] = model_.Cell(r, c);
+        in.rows.push_back(row);
+    }
+    try {
+        in.fileLines = platform::ReadTextLines(book_.LogFileName());
+    } catch (const platform::IoError&) {
+        // No file yet: nothing was written under another own year.
+    }
+    in.op = state_.op;
+    in.radioClub = f_.CBRK->isChecked();
+    in.contestDate = state_.log.ContestDate;
+    in.currentYear = state_.dates.CurrentYear;
+    in.listedOwnYear = LicenceTable::ForProgram().Find(state_.op.MyCall);
+    return corvatta::CheckLog(in);
+}
+
+void LogMenu::CheckLog() {
+    const LogCheckReport report = RunCheck();
+    if (report.Clean()) {
+        platform::CurrentDialogs().ShowBox(platform::BoxKind::Information, kCheckCaption,
+                                           CheckCleanText(state_.op.MyCall));
+    } else {
+        platform::CurrentDialogs().ShowBox(platform::BoxKind::Warning, kCheckCaption,
+                                           LogCheckText(state_.op.MyCall, report));
+    }
+}
+
+bool LogMenu::CheckBeforeExport() {
+    const LogCheckReport report = RunCheck();
+    // Duplicates alone are scored 0 and need no decision.
+    if (report.Problems() == 0) {
+        return true;
+    }
+    return platform::CurrentDialogs().ConfirmOkCancel(
+        platform::BoxKind::Warning, CheckBeforeExportText(LogCheckText(state_.op.MyCall, report)));
 }
 
 void LogMenu::AttachBackups(LogBackups& backups, const platform::Clock& clock) {

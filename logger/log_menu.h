@@ -5,6 +5,7 @@
 
 #include "logger/cabrillo.h"
 #include "logger/log_book.h"
+#include "logger/log_check.h"
 #include "logger/main_window_form.h"
 #include "logger/station_state.h"
 
@@ -40,6 +41,12 @@ class LogMenu : public QObject {
     // The Cabrillo header from the operator data as they stand now.
     CabrilloHeader ExportHeader();
 
+    // "Preveri dnevnik": the list of what is wrong, or that nothing is.
+    void CheckLog();
+    // Before an export: true to go on (the log is clean, or the operator
+    // read the list and still wants to).
+    bool CheckBeforeExport();
+
     // The log's copies in "backup/" and the clock their names are taken from.
     void AttachBackups(LogBackups& backups, const platform::Clock& clock);
     // "Obnovi dnevnik iz kopije": pick a copy, back up the log, restore it.
@@ -53,6 +60,8 @@ class LogMenu : public QObject {
     void logReloadRequested();
 
   private:
+    LogCheckReport RunCheck();
+
     TfMainForm& f_;
     StationState& state_;
     LogBook& book_;

@@ -79,7 +79,10 @@ void TfMain::ConnectHandlers() {
     connect(panel_, &DataPanel::keyerLinkCloseRequested, this, &TfMain::keyerLinkCloseRequested);
     // Failures to start a page or the clock are of no consequence here.
     connect(RulesPage, &QAction::triggered, this, [] { platform::ShellOpen(kRulesPageUrl); });
-    connect(UploadPage, &QAction::triggered, this, [] { platform::ShellOpen(kLogUploadUrl); });
+    connect(UploadPage, &QAction::triggered, this, [this] {
+        if (logMenu_->CheckBeforeExport())
+            platform::ShellOpen(kLogUploadUrl);
+    });
     connect(ClockProgram, &QAction::triggered, this,
             [] { platform::ShellOpen(QStringLiteral("Tickwell.exe")); });
     connect(AboutBox, &QAction::triggered, this, &TfMain::ShowAbout);

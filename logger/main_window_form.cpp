@@ -258,6 +258,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     QMenu* saveAs = file->addMenu(QStringLiteral("Shrani kot ..."));
     SaveAsLog = saveAs->addAction(QStringLiteral("Log"));
     SaveAsCbr = saveAs->addAction(QStringLiteral("Cbr"));
+    CheckLog = file->addAction(QStringLiteral("Preveri dnevnik"));
     SaveCbr = file->addAction(QStringLiteral("Shrani CBR"));
     OpenLog = file->addAction(QStringLiteral("Odpri Log"));
     RestoreBackup = file->addAction(QStringLiteral("Obnovi dnevnik iz kopije"));
