@@ -1,8 +1,10 @@
 #include "logger/log_menu.h"
 
+#include "logger/call_history.h"
 #include "logger/licence_table.h"
 #include "logger/log_backup.h"
 #include "logger/log_check.h"
+#include "logger/log_file.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
 #include "platform/application.h"
@@ -13,6 +15,7 @@
 #include "platform/text_file.h"
 
 #include <QApplication>
+#include <QFile>
 
 namespace corvatta {
 
@@ -56,6 +59,8 @@ LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogMod
     connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
     connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
     connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(f_.ImportCallHistory, &QAction::triggered, this,
+            Guarded([this] { ImportCallHistory(); }));
     connect(f_.CheckLog, &QAction::triggered, this, Guarded([this] { CheckLog(); }));
     connect(f_.RestoreBackup, &QAction::triggered, this, Guarded([this] { RestoreFromBackup(); }));
     connect(qApp, &QApplication::focusChanged, this, &LogMenu::GridFocusChanged);
@@ -115,6 +120,35 @@ void LogMenu::OpenLog() {
         return;
     }
     emit logShown(book_.ImportLogCopy(name), true);
+}
+
+void LogMenu::ImportCallHistory() {
+    auto& dialogs = platform::CurrentDialogs();
+    const QStringList names = dialogs.GetOpenFileNames(
+        kHistoryCaption, platform::ProgramDirectory(), DialogFilter(kHistoryFilter));
+    if (names.isEmpty()) {
+        return;
+    }
+    std::vector<HistoryFile> files;
+    for (const QString& name : names) {
+        files.push_back(ReadCallHistory(name));
+    }
+    const QString path = platform::ProgramDirectory() + kLicenceFileName;
+    // Without a table of the operator's own, the built-in one is where
+    // prediction starts from, and it must not be lost.
+    const QStringList table =
+        QFile::exists(path) ? platform::ReadTextLines(path) : LicenceTable::BuiltInLines();
+    const LicenceMerge merge = MergeIntoLicenceLines(table, LatestYears(files));
+    const int count = static_cast<int>(names.size());
+    if (merge.added == 0 && merge.changed == 0) {
+        dialogs.ShowMessage(HistorySummary(count, merge));
+        return;
+    }
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Confirmation, HistoryConfirm(count, merge))) {
+        return;
+    }
+    WriteLinesReplacing(path, merge.lines);
+    emit licencesChanged();
 }
 
 LogCheckReport LogMenu::RunCheck() {

@@ -41,6 +41,8 @@ class LogMenu : public QObject {
     // The Cabrillo header from the operator data as they stand now.
     CabrilloHeader ExportHeader();
 
+    // "Uvozi leta licenc iz dnevnikov": earlier logs into Licence.txt.
+    void ImportCallHistory();
     // "Preveri dnevnik": the list of what is wrong, or that nothing is.
     void CheckLog();
     // Before an export: true to go on (the log is clean, or the operator
@@ -58,6 +60,8 @@ class LogMenu : public QObject {
     void scoreShown(const Score& score);
     // The log file was replaced: open and load it again.
     void logReloadRequested();
+    // Licence.txt was rewritten: the prediction must read it again.
+    void licencesChanged();
 
   private:
     LogCheckReport RunCheck();

@@ -262,6 +262,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     SaveCbr = file->addAction(QStringLiteral("Shrani CBR"));
     OpenLog = file->addAction(QStringLiteral("Odpri Log"));
     RestoreBackup = file->addAction(QStringLiteral("Obnovi dnevnik iz kopije"));
+    ImportCallHistory = file->addAction(QStringLiteral("Uvozi leta licenc iz dnevnikov"));
     file->addSeparator();
     ExitMenu = file->addAction(QStringLiteral("Izhod"));
 

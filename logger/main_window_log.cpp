@@ -70,6 +70,8 @@ void TfMain::BuildLog() {
     });
     connect(logMenu_, &LogMenu::scoreShown, this, &TfMain::ShowScore);
     connect(logMenu_, &LogMenu::logReloadRequested, this, &TfMain::ReloadLog);
+    connect(logMenu_, &LogMenu::licencesChanged, this,
+            [this] { licences_ = LicenceTable::ForProgram(); });
     backups_ = new LogBackups(clock_, this);
     logMenu_->AttachBackups(*backups_, clock_);
     connect(backups_, &LogBackups::backupFailed, this, [this](const QString& message) {

@@ -55,6 +55,10 @@ class QtDialogs final : public Dialogs {
                             const QString& filter) override {
         return QFileDialog::getOpenFileName(Owner(), caption, dir, filter);
     }
+    QStringList GetOpenFileNames(const QString& caption, const QString& dir,
+                                 const QString& filter) override {
+        return QFileDialog::getOpenFileNames(Owner(), caption, dir, filter);
+    }
     int ChooseItem(const QString& caption, const QString& label,
                    const QStringList& items) override {
         bool ok = false;

@@ -38,6 +38,12 @@ QString RecordingDialogs::GetOpenFileName(const QString& caption, const QString&
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
+QStringList RecordingDialogs::GetOpenFileNames(const QString& caption, const QString&,
+                                               const QString& filter) {
+    records.append({QStringLiteral("openmany"), caption, filter});
+    return fileListAnswers.isEmpty() ? QStringList() : fileListAnswers.dequeue();
+}
+
 int RecordingDialogs::ChooseItem(const QString& caption, const QString& label,
                                  const QStringList& items) {
     records.append({QStringLiteral("choose"), caption, label});
