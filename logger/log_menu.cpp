@@ -1,5 +1,6 @@
 #include "logger/log_menu.h"
 
+#include "logger/adif.h"
 #include "logger/call_history.h"
 #include "logger/licence_table.h"
 #include "logger/log_backup.h"
@@ -59,6 +60,7 @@ LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogMod
     connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
     connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
     connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(f_.SaveAdif, &QAction::triggered, this, Guarded([this] { SaveAdif(); }));
     connect(f_.ImportCallHistory, &QAction::triggered, this,
             Guarded([this] { ImportCallHistory(); }));
     connect(f_.CheckLog, &QAction::triggered, this, Guarded([this] { CheckLog(); }));
@@ -120,6 +122,16 @@ void LogMenu::OpenLog() {
         return;
     }
     emit logShown(book_.ImportLogCopy(name), true);
+}
+
+void LogMenu::SaveAdif() {
+    const QString name = platform::CurrentDialogs().GetSaveFileName(
+        QString(), platform::ProgramDirectory(), DialogFilter(kAdifFilter));
+    if (name.isEmpty()) {
+        return;
+    }
+    const QDateTime now = clock_ ? clock_->Now() : QDateTime::currentDateTime();
+    ExportAdif(name, book_.Own(), model_, state_.log.QsoCount, now.toUTC());
 }
 
 void LogMenu::ImportCallHistory() {

@@ -41,6 +41,8 @@ class LogMenu : public QObject {
     // The Cabrillo header from the operator data as they stand now.
     CabrilloHeader ExportHeader();
 
+    // "Shrani ADIF": the log as an ADIF file of the operator's choosing.
+    void SaveAdif();
     // "Uvozi leta licenc iz dnevnikov": earlier logs into Licence.txt.
     void ImportCallHistory();
     // "Preveri dnevnik": the list of what is wrong, or that nothing is.

@@ -260,6 +260,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     SaveAsCbr = saveAs->addAction(QStringLiteral("Cbr"));
     CheckLog = file->addAction(QStringLiteral("Preveri dnevnik"));
     SaveCbr = file->addAction(QStringLiteral("Shrani CBR"));
+    SaveAdif = file->addAction(QStringLiteral("Shrani ADIF"));
     OpenLog = file->addAction(QStringLiteral("Odpri Log"));
     RestoreBackup = file->addAction(QStringLiteral("Obnovi dnevnik iz kopije"));
     ImportCallHistory = file->addAction(QStringLiteral("Uvozi leta licenc iz dnevnikov"));
