@@ -123,7 +123,10 @@ TEST(AdifStrictReader, RefusesWhatAWrongWriterWouldProduce) {
         {"no header end", "x <CALL:4>S51A <EOR>", false},
         {"unterminated record", "x <EOH> <CALL:4>S51A", false},
         {"field twice", "x <EOH> <CALL:4>S51A <CALL:4>S51B <EOR>", false},
-        {"not ASCII", "x <EOH> <CALL:4>S5\xe8" "1 <EOR>", false},
+        {"not ASCII",
+         "x <EOH> <CALL:4>S5\xe8"
+         "1 <EOR>",
+         false},
         {"length not a number", "x <EOH> <CALL:x>S51A <EOR>", false},
     };
     for (const Case& c : cases) {
