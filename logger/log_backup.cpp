@@ -4,6 +4,7 @@
 #include "platform/errors.h"
 #include "platform/text_file.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -198,7 +199,11 @@ void LogBackups::ContactLogged(const QString& logPath, const QString& fileCall) 
     pendingLog_ = logPath;
     pendingCall_ = fileCall;
     if (schedule_.ContactLogged()) {
-        Start(logPath, fileCall);
+        // Started once the key event that logged the contact is handled, so
+        // not even the snapshot lengthens the Enter.
+        schedule_.Taken();
+        QMetaObject::invokeMethod(
+            this, [this, logPath, fileCall] { Start(logPath, fileCall); }, Qt::QueuedConnection);
     } else if (const auto due = schedule_.PendingDueInMs(); due && !pending_.isActive()) {
         pending_.start(static_cast<int>(*due));
     }
@@ -212,6 +217,8 @@ void LogBackups::BackupNow(const QString& logPath, const QString& fileCall, bool
 }
 
 void LogBackups::WaitForDone() {
+    // A copy whose start is still queued counts as under way.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     pool_.waitForDone();
 }
 
