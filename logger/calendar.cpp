@@ -90,6 +90,16 @@ bool IsContestSunday(const QDate& date, int month) {
            IsThirdSaturday(date.addDays(-1), month);
 }
 
+std::optional<ContestPeriod> ContestPeriodUtc(const QDate& date) {
+    for (const Part* part : {&Spring(), &Autumn()}) {
+        if (IsContestSunday(date, part->month)) {
+            const QTime end(part->end / 100, part->end % 100);
+            return ContestPeriod{end.addSecs(-2 * 3600), end};
+        }
+    }
+    return std::nullopt;
+}
+
 StartBanner StartTimerBanner(const QDate& today, const QDate& yesterday, const QString& utcTime,
                              bool firstStartToday) {
     StartBanner out;

@@ -6,6 +6,9 @@
 
 #include <QDate>
 #include <QString>
+#include <QTime>
+
+#include <optional>
 
 namespace corvatta {
 
@@ -18,6 +21,14 @@ int NthWeekday(const QDate& date);
 // The Sunday after the month's Saturday of nth weekday 3 (days 16 to 22),
 // so that both days of the weekend lie in the month.
 bool IsContestSunday(const QDate& date, int month);
+
+// The two hours of the contest on a contest Sunday, in UTC: from `start`
+// up to (not including) `end`; nullopt on any other day.
+struct ContestPeriod {
+    QTime start;
+    QTime end;
+};
+std::optional<ContestPeriod> ContestPeriodUtc(const QDate& date);
 
 namespace banners {
 inline const QString kOutside = QStringLiteral("        KV prvenstvo ZRS - Izven dneva tekmovanja");

@@ -58,14 +58,22 @@ LicenceTable LicenceTable::Parse(const QStringList& lines) {
     return table;
 }
 
-LicenceTable LicenceTable::BuiltIn() {
+QStringList LicenceTable::BuiltInLines() {
     InitLicenceResource();
     QFile file(kBuiltInPath);
     if (!file.open(QIODevice::ReadOnly)) {
         // Only a broken build lacks the resource; prediction then finds nothing.
         return {};
     }
-    LicenceTable table = Parse(platform::SplitLines(QString::fromLatin1(file.readAll())));
+    return platform::SplitLines(QString::fromLatin1(file.readAll()));
+}
+
+LicenceTable LicenceTable::BuiltIn() {
+    const QStringList lines = BuiltInLines();
+    if (lines.isEmpty()) {
+        return {};
+    }
+    LicenceTable table = Parse(lines);
     table.source_ = kBuiltInPath;
     return table;
 }

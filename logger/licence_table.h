@@ -20,6 +20,9 @@ class LicenceTable {
     static LicenceTable Parse(const QStringList& lines);
     // The table compiled into the program.
     static LicenceTable BuiltIn();
+    // The lines of the built-in table, comments included (the start of an
+    // operator's own table).
+    static QStringList BuiltInLines();
     // The operator's "Licence.txt" from the program directory when it exists
     // and can be read, else the built-in table.
     static LicenceTable ForProgram();

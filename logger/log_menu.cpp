@@ -1,12 +1,22 @@
 #include "logger/log_menu.h"
 
+#include "logger/adif.h"
+#include "logger/call_history.h"
+#include "logger/licence_table.h"
+#include "logger/log_backup.h"
+#include "logger/log_check.h"
+#include "logger/log_file.h"
 #include "logger/qso_log_model.h"
 #include "logger/settings.h"
 #include "platform/application.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/errors.h"
 #include "platform/program_dir.h"
+#include "platform/text_file.h"
 
 #include <QApplication>
+#include <QFile>
 
 namespace corvatta {
 
@@ -22,7 +32,23 @@ QString DialogFilter(const QString& pairs) {
     return filters.join(QLatin1String(";;"));
 }
 
+QString BackupItem(const BackupInfo& b) {
+    return b.taken.toString(QStringLiteral("dd.MM.yyyy  hh:mm:ss")) + QStringLiteral("  QSO: ") +
+           QString::number(b.contacts);
+}
+
 }  // namespace
+
+QString NoBackupsText(const QString& myCall) {
+    return QStringLiteral("Za dnevnik %1 ni varnostnih kopij.").arg(myCall);
+}
+
+QString RestoreConfirm(const QString& myCall, const QString& item) {
+    return QStringLiteral(
+               "Dnevnik %1 boš zamenjal s kopijo %2.\n\rTrenutni dnevnik se prej "
+               "shrani v mapo backup.\n\rČe hočete nadaljevati pritisni tipko - OK !")
+        .arg(myCall, item);
+}
 
 LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogModel& model,
                  QObject* parent)
@@ -34,6 +60,11 @@ LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogMod
     connect(f_.SaveAsCbr, &QAction::triggered, this, Guarded([this] { SaveAs(true); }));
     connect(f_.SaveCbr, &QAction::triggered, this, Guarded([this] { SaveCbr(); }));
     connect(f_.OpenLog, &QAction::triggered, this, Guarded([this] { OpenLog(); }));
+    connect(f_.SaveAdif, &QAction::triggered, this, Guarded([this] { SaveAdif(); }));
+    connect(f_.ImportCallHistory, &QAction::triggered, this,
+            Guarded([this] { ImportCallHistory(); }));
+    connect(f_.CheckLog, &QAction::triggered, this, Guarded([this] { CheckLog(); }));
+    connect(f_.RestoreBackup, &QAction::triggered, this, Guarded([this] { RestoreFromBackup(); }));
     connect(qApp, &QApplication::focusChanged, this, &LogMenu::GridFocusChanged);
 }
 
@@ -71,6 +102,9 @@ void LogMenu::SaveAs(bool cabrillo) {
 }
 
 void LogMenu::SaveCbr() {
+    if (!CheckBeforeExport()) {
+        return;
+    }
     if (!platform::CurrentDialogs().ConfirmOkCancel(platform::BoxKind::Error, SaveCbrConfirm())) {
         return;
     }
@@ -88,6 +122,123 @@ void LogMenu::OpenLog() {
         return;
     }
     emit logShown(book_.ImportLogCopy(name), true);
+}
+
+void LogMenu::SaveAdif() {
+    const QString name = platform::CurrentDialogs().GetSaveFileName(
+        QString(), platform::ProgramDirectory(), DialogFilter(kAdifFilter));
+    if (name.isEmpty()) {
+        return;
+    }
+    const QDateTime now = clock_ ? clock_->Now() : QDateTime::currentDateTime();
+    ExportAdif(name, book_.Own(), model_, state_.log.QsoCount, now.toUTC());
+}
+
+void LogMenu::ImportCallHistory() {
+    auto& dialogs = platform::CurrentDialogs();
+    const QStringList names = dialogs.GetOpenFileNames(
+        kHistoryCaption, platform::ProgramDirectory(), DialogFilter(kHistoryFilter));
+    if (names.isEmpty()) {
+        return;
+    }
+    std::vector<HistoryFile> files;
+    for (const QString& name : names) {
+        files.push_back(ReadCallHistory(name));
+    }
+    const QString path = platform::ProgramDirectory() + kLicenceFileName;
+    // Without a table of the operator's own, the built-in one is where
+    // prediction starts from, and it must not be lost.
+    const QStringList table =
+        QFile::exists(path) ? platform::ReadTextLines(path) : LicenceTable::BuiltInLines();
+    const LicenceMerge merge = MergeIntoLicenceLines(table, LatestYears(files));
+    const int count = static_cast<int>(names.size());
+    if (merge.added == 0 && merge.changed == 0) {
+        dialogs.ShowMessage(HistorySummary(count, merge));
+        return;
+    }
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Confirmation, HistoryConfirm(count, merge))) {
+        return;
+    }
+    WriteLinesReplacing(path, merge.lines);
+    emit licencesChanged();
+}
+
+LogCheckReport LogMenu::RunCheck() {
+    LogCheckInput in;
+    for (int r = 0; r < state_.log.QsoCount; ++r) {
+        QsoRow row;
+        for (int c = 0; c < LogColumnCount; ++c)
+            row[static_cast<size_t>(c)] = model_.Cell(r, c);
+        in.rows.push_back(row);
+    }
+    try {
+        in.fileLines = platform::ReadTextLines(book_.LogFileName());
+    } catch (const platform::IoError&) {
+        // No file yet: nothing was written under another own year.
+    }
+    in.op = state_.op;
+    in.radioClub = f_.CBRK->isChecked();
+    in.contestDate = state_.log.ContestDate;
+    in.currentYear = state_.dates.CurrentYear;
+    in.listedOwnYear = LicenceTable::ForProgram().Find(state_.op.MyCall);
+    return corvatta::CheckLog(in);
+}
+
+void LogMenu::CheckLog() {
+    const LogCheckReport report = RunCheck();
+    if (report.Clean()) {
+        platform::CurrentDialogs().ShowBox(platform::BoxKind::Information, kCheckCaption,
+                                           CheckCleanText(state_.op.MyCall));
+    } else {
+        platform::CurrentDialogs().ShowBox(platform::BoxKind::Warning, kCheckCaption,
+                                           LogCheckText(state_.op.MyCall, report));
+    }
+}
+
+bool LogMenu::CheckBeforeExport() {
+    const LogCheckReport report = RunCheck();
+    // Duplicates alone are scored 0 and need no decision.
+    if (report.Problems() == 0) {
+        return true;
+    }
+    return platform::CurrentDialogs().ConfirmOkCancel(
+        platform::BoxKind::Warning, CheckBeforeExportText(LogCheckText(state_.op.MyCall, report)));
+}
+
+void LogMenu::AttachBackups(LogBackups& backups, const platform::Clock& clock) {
+    backups_ = &backups;
+    clock_ = &clock;
+}
+
+void LogMenu::RestoreFromBackup() {
+    if (!backups_ || !clock_) {
+        return;
+    }
+    auto& dialogs = platform::CurrentDialogs();
+    // A copy under way must be complete before it is listed or replaced.
+    backups_->WaitForDone();
+    const QString logPath = book_.LogFileName();
+    const auto list = ListBackups(logPath, state_.op.FileCall);
+    if (list.empty()) {
+        dialogs.ShowMessage(NoBackupsText(state_.op.MyCall));
+        return;
+    }
+    QStringList items;
+    for (const BackupInfo& b : list) {
+        items.append(BackupItem(b));
+    }
+    const int chosen =
+        dialogs.ChooseItem(kRestoreCaption, kRestoreLabel.arg(state_.op.MyCall), items);
+    if (chosen < 0 || chosen >= static_cast<int>(list.size())) {
+        return;
+    }
+    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error,
+                                 RestoreConfirm(state_.op.MyCall, items[chosen]))) {
+        return;
+    }
+    RestoreBackup(logPath, state_.op.FileCall, list[static_cast<size_t>(chosen)].path,
+                  clock_->Now());
+    emit logReloadRequested();
 }
 
 void LogMenu::GridFocusChanged(QWidget* old, QWidget* now) {

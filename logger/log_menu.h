@@ -5,14 +5,25 @@
 
 #include "logger/cabrillo.h"
 #include "logger/log_book.h"
+#include "logger/log_check.h"
 #include "logger/main_window_form.h"
 #include "logger/station_state.h"
 
 #include <QObject>
 
+namespace platform {
+class Clock;
+}
+
 namespace corvatta {
 
 class QsoLogModel;
+class LogBackups;
+
+inline const QString kRestoreCaption = QStringLiteral("Obnovi dnevnik iz kopije");
+inline const QString kRestoreLabel = QStringLiteral("Varnostne kopije dnevnika %1:");
+QString NoBackupsText(const QString& myCall);
+QString RestoreConfirm(const QString& myCall, const QString& item);
 
 class LogMenu : public QObject {
     Q_OBJECT
@@ -30,16 +41,39 @@ class LogMenu : public QObject {
     // The Cabrillo header from the operator data as they stand now.
     CabrilloHeader ExportHeader();
 
+    // "Shrani ADIF": the log as an ADIF file of the operator's choosing.
+    void SaveAdif();
+    // "Uvozi leta licenc iz dnevnikov": earlier logs into Licence.txt.
+    void ImportCallHistory();
+    // "Preveri dnevnik": the list of what is wrong, or that nothing is.
+    void CheckLog();
+    // Before an export: true to go on (the log is clean, or the operator
+    // read the list and still wants to).
+    bool CheckBeforeExport();
+
+    // The log's copies in "backup/" and the clock their names are taken from.
+    void AttachBackups(LogBackups& backups, const platform::Clock& clock);
+    // "Obnovi dnevnik iz kopije": pick a copy, back up the log, restore it.
+    void RestoreFromBackup();
+
   signals:
     // The log changed: show it; `clearLabels` also clears the entry's labels.
     void logShown(const LogBook::Shown& shown, bool clearLabels);
     void scoreShown(const Score& score);
+    // The log file was replaced: open and load it again.
+    void logReloadRequested();
+    // Licence.txt was rewritten: the prediction must read it again.
+    void licencesChanged();
 
   private:
+    LogCheckReport RunCheck();
+
     TfMainForm& f_;
     StationState& state_;
     LogBook& book_;
     QsoLogModel& model_;
+    LogBackups* backups_ = nullptr;
+    const platform::Clock* clock_ = nullptr;
 };
 
 }  // namespace corvatta

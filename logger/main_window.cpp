@@ -2,6 +2,7 @@
 
 #include "logger/calendar.h"
 #include "logger/entry_sequence.h"
+#include "logger/log_backup.h"
 #include "logger/log_file.h"
 #include "logger/log_menu.h"
 #include "logger/rig_link.h"
@@ -85,7 +86,10 @@ void TfMain::ConnectHandlers() {
     connect(panel_, &DataPanel::keyerLinkCloseRequested, this, &TfMain::keyerLinkCloseRequested);
     // Failures to start a page or the clock are of no consequence here.
     connect(RulesPage, &QAction::triggered, this, [] { platform::ShellOpen(kRulesPageUrl); });
-    connect(UploadPage, &QAction::triggered, this, [] { platform::ShellOpen(kLogUploadUrl); });
+    connect(UploadPage, &QAction::triggered, this, [this] {
+        if (logMenu_->CheckBeforeExport())
+            platform::ShellOpen(kLogUploadUrl);
+    });
     connect(ClockProgram, &QAction::triggered, this,
             [] { platform::ShellOpen(QStringLiteral("Tickwell.exe")); });
     connect(AboutBox, &QAction::triggered, this, &TfMain::ShowAbout);
@@ -204,6 +208,8 @@ void TfMain::FollowRigMode(const QString& rigMode) {
 void TfMain::closeEvent(QCloseEvent* event) {
     if (!saved_) {
         saved_ = true;
+        // The last contacts reach the backup folder before the program ends.
+        backups_->BackupNow(logBook_->LogFileName(), state_.op.FileCall, true);
         CollectControlSettings();
         const platform::IniFile file(SettingsFileName());
         try {

@@ -36,6 +36,7 @@ class TfMemo;
 class SharedKeyView;
 }  // namespace keyer
 class QsoLogModel;
+class LogBackups;
 
 // Addresses of the two contest pages opened from the "Ostalo" menu.
 inline const QString kRulesPageUrl =
@@ -55,6 +56,9 @@ class TfMain : public QMainWindow, public TfMainForm {
 
     StationState& State() { return state_; }
     QsoLogModel& LogModel() { return *logModel_; }
+    // The log's rotating copies (a test waits for them, the benchmark turns
+    // them off to compare).
+    LogBackups& Backups() { return *backups_; }
 
     // The log: logs the entry that the entry line holds (the caller has
     // checked that it is valid), and opens the log of FileCall.
@@ -128,6 +132,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     DataPanel* panel_ = nullptr;
     class RigLink* rig_ = nullptr;
     class LogMenu* logMenu_ = nullptr;
+    LogBackups* backups_ = nullptr;
+    bool backupFailureShown_ = false;
     std::unique_ptr<LogBook> logBook_;
     class EntryWindowActions;
     std::unique_ptr<EntryActions> entryActions_;

@@ -262,8 +262,12 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     QMenu* saveAs = file->addMenu(QStringLiteral("Shrani kot ..."));
     SaveAsLog = saveAs->addAction(QStringLiteral("Log"));
     SaveAsCbr = saveAs->addAction(QStringLiteral("Cbr"));
+    CheckLog = file->addAction(QStringLiteral("Preveri dnevnik"));
     SaveCbr = file->addAction(QStringLiteral("Shrani CBR"));
+    SaveAdif = file->addAction(QStringLiteral("Shrani ADIF"));
     OpenLog = file->addAction(QStringLiteral("Odpri Log"));
+    RestoreBackup = file->addAction(QStringLiteral("Obnovi dnevnik iz kopije"));
+    ImportCallHistory = file->addAction(QStringLiteral("Uvozi leta licenc iz dnevnikov"));
     file->addSeparator();
     ExitMenu = file->addAction(QStringLiteral("Izhod"));
 

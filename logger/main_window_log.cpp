@@ -2,6 +2,7 @@
 // file menu's log commands and the editing of logged contacts.
 #include "logger/cabrillo.h"
 #include "logger/entry_sequence.h"
+#include "logger/log_backup.h"
 #include "logger/log_menu.h"
 #include "logger/main_window.h"
 #include "logger/qso_log_model.h"
@@ -72,6 +73,19 @@ void TfMain::BuildLog() {
         }
     });
     connect(logMenu_, &LogMenu::scoreShown, this, &TfMain::ShowScore);
+    connect(logMenu_, &LogMenu::logReloadRequested, this, &TfMain::ReloadLog);
+    connect(logMenu_, &LogMenu::licencesChanged, this,
+            [this] { licences_ = LicenceTable::ForProgram(); });
+    backups_ = new LogBackups(clock_, this);
+    logMenu_->AttachBackups(*backups_, clock_);
+    connect(backups_, &LogBackups::backupFailed, this, [this](const QString& message) {
+        // Once per run: the log itself is safe, and a box after every
+        // contact would stop the operator in the middle of the contest.
+        if (!backupFailureShown_) {
+            backupFailureShown_ = true;
+            platform::ShowError(message);
+        }
+    });
 }
 
 void TfMain::ShowScore(const Score& score) {
@@ -180,6 +194,7 @@ void TfMain::LogQso() {
     PaintBackground(Shape, colors::ColorBusy);
     PaintBackground(Shape1, colors::ColorBusy);
     ECall->end(false);
+    backups_->ContactLogged(logBook_->LogFileName(), state_.op.FileCall);
 }
 
 }  // namespace corvatta

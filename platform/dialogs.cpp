@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace platform {
@@ -60,6 +61,16 @@ class QtDialogs final : public Dialogs {
     QString GetOpenFileName(const QString& caption, const QString& dir,
                             const QString& filter) override {
         return QFileDialog::getOpenFileName(Owner(), caption, dir, filter);
+    }
+    QStringList GetOpenFileNames(const QString& caption, const QString& dir,
+                                 const QString& filter) override {
+        return QFileDialog::getOpenFileNames(Owner(), caption, dir, filter);
+    }
+    int ChooseItem(const QString& caption, const QString& label,
+                   const QStringList& items) override {
+        bool ok = false;
+        const QString item = QInputDialog::getItem(Owner(), caption, label, items, 0, false, &ok);
+        return ok ? static_cast<int>(items.indexOf(item)) : -1;
     }
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -30,6 +31,13 @@ class Dialogs {
                                     const QString& filter) = 0;
     virtual QString GetOpenFileName(const QString& caption, const QString& dir,
                                     const QString& filter) = 0;
+    // Any number of existing files; empty when cancelled.
+    virtual QStringList GetOpenFileNames(const QString& caption, const QString& dir,
+                                         const QString& filter) = 0;
+    // One item of a list (the first is preselected); its index, or -1 when
+    // cancelled.
+    virtual int ChooseItem(const QString& caption, const QString& label,
+                           const QStringList& items) = 0;
 };
 
 // The provider in use; by default real Qt dialogs.

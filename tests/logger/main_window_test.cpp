@@ -330,7 +330,8 @@ TEST_F(MainWindowTest, CabrilloHeaderFollowsThePanelAsItStandsNow) {
     dir_.Write("Corvattaini.ini", kValidGeneral + "EPower=1\r\n");
     TfMain& w = Start(kOrdinaryDay);
     const auto exportedHeader = [&] {
-        dialogs_.AnswerConfirmations({true});
+        // An ordinary day is no contest day: the check asks first.
+        dialogs_.AnswerConfirmations({true, true});
         w.SaveCbr->trigger();
         return QString::fromLatin1(dir_.Read("S59ABC.cbr"));
     };

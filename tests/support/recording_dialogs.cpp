@@ -38,6 +38,19 @@ QString RecordingDialogs::GetOpenFileName(const QString& caption, const QString&
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 
+QStringList RecordingDialogs::GetOpenFileNames(const QString& caption, const QString&,
+                                               const QString& filter) {
+    records.append({QStringLiteral("openmany"), caption, filter});
+    return fileListAnswers.isEmpty() ? QStringList() : fileListAnswers.dequeue();
+}
+
+int RecordingDialogs::ChooseItem(const QString& caption, const QString& label,
+                                 const QStringList& items) {
+    records.append({QStringLiteral("choose"), caption, label});
+    lastChoiceItems = items;
+    return choiceAnswers.isEmpty() ? -1 : choiceAnswers.dequeue();
+}
+
 QStringList RecordingDialogs::Texts(const QString& kind) const {
     QStringList out;
     for (const auto& r : records) {

@@ -14,7 +14,7 @@
 namespace testing_support {
 
 struct DialogRecord {
-    QString kind;  // "message", "error", "box", "confirm", "save", "open"
+    QString kind;  // "message", "error", "box", "confirm", "save", "open", "openmany", "choose"
     QString caption;
     QString text;
 };
@@ -32,10 +32,16 @@ class RecordingDialogs final : public platform::Dialogs {
                             const QString& filter) override;
     QString GetOpenFileName(const QString& caption, const QString& dir,
                             const QString& filter) override;
+    QStringList GetOpenFileNames(const QString& caption, const QString& dir,
+                                 const QString& filter) override;
+    int ChooseItem(const QString& caption, const QString& label, const QStringList& items) override;
 
     QList<DialogRecord> records;
     QQueue<bool> confirmAnswers;
     QQueue<QString> fileAnswers;
+    QQueue<QStringList> fileListAnswers;  // "openmany": none chosen when empty
+    QQueue<int> choiceAnswers;            // "choose": -1 (cancel) when empty
+    QStringList lastChoiceItems;          // the items the last "choose" offered
 
     QStringList Texts(const QString& kind) const;
     // Replaces the queued answers.
