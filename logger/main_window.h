@@ -5,6 +5,7 @@
 #pragma once
 
 #include "logger/data_panel.h"
+#include "logger/entry_line_view.h"
 #include "logger/entry_sequence.h"
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
@@ -33,7 +34,6 @@ namespace corvatta {
 namespace keyer {
 class TfWK;
 class TfMemo;
-class SharedKeyView;
 }  // namespace keyer
 class QsoLogModel;
 class LogBackups;
@@ -118,16 +118,12 @@ class TfMain : public QMainWindow, public TfMainForm {
     void EnterPressed();
     void EscPressed();
     void BModeClick();
-    bool SendBytes(const QByteArray& bytes);
-    bool KeyerPortOpen() const;
     // The callsign label and the entry state's copy of it, always together.
     void ShowInfo(const QString& text);
     void BuildEntrySequence();
 
     StationState& state_;
     platform::Clock& clock_;
-    keyer::TfWK* wk_ = nullptr;
-    keyer::TfMemo* memo_ = nullptr;
     QsoLogModel* logModel_ = nullptr;
     DataPanel* panel_ = nullptr;
     class RigLink* rig_ = nullptr;
@@ -135,9 +131,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     LogBackups* backups_ = nullptr;
     bool backupFailureShown_ = false;
     std::unique_ptr<LogBook> logBook_;
-    class EntryWindowActions;
-    std::unique_ptr<EntryActions> entryActions_;
-    keyer::SharedKeyView* sharedKeys_ = nullptr;  // the same object, as the shared keys see it
+    std::unique_ptr<EntryLineView> entryLine_;
     std::unique_ptr<EntrySequence> sequence_;
     LicenceTable licences_;
     bool shown_ = false;

@@ -186,7 +186,7 @@ void TfMain::LogQso() {
         return;
     }
     ResetEntryLine();
-    if (LDouble->text() == kMsgDupe) {
+    if (logged->clearDoubleLabel) {
         LDouble->clear();
     }
     ShowLog(*logged);

@@ -35,7 +35,8 @@ class EntryLineTest : public ::testing::Test {
                        "[Memo]\r\nF1=CQ TEST\r\nF2=5NN #\r\nF3=TU\r\nF4=*\r\n");
         dir_.Write("Corvatta.ini",
                    "[ComPort]\r\nPort=" + sim_.PortPath().toUtf8() + "\r\nBaudRate=1200\r\n");
-        program_ = std::make_unique<Program>(state_, clock_);
+        // The keyer's start-up pauses are not what these tests are about.
+        program_ = std::make_unique<Program>(state_, clock_, [](int) {});
         program_->main.show();
         program_->main.ClockTimerTick();
         QApplication::setActiveWindow(&program_->main);
