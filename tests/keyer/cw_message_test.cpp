@@ -1,5 +1,6 @@
 #include "keyer/cw_message.h"
 #include "keyer/winkeyer_protocol.h"
+#include "tests/support/test_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,7 @@
 namespace corvatta::keyer {
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values) {
-        b.append(static_cast<char>(v));
-    }
-    return b;
-}
+using testing_support::Bytes;
 
 MessageValues Values(int speed, int speedUp, int speedMode) {
     MessageValues v;

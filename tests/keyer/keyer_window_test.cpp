@@ -6,6 +6,7 @@
 #include "tests/keyer/fake_main_window_link.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_program_dir.h"
+#include "tests/support/test_bytes.h"
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +23,7 @@ namespace {
 
 using testing_support::WinKeyerSimulator;
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values) {
-        b.append(static_cast<char>(v));
-    }
-    return b;
-}
+using testing_support::Bytes;
 
 void NoWait(int) {}
 

@@ -1,18 +1,13 @@
 #include "keyer/winkeyer_protocol.h"
 #include "keyer/timing_values.h"
+#include "tests/support/test_bytes.h"
 
 #include <gtest/gtest.h>
 
 namespace corvatta::keyer {
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (const int v : values) {
-        b.append(static_cast<char>(v));
-    }
-    return b;
-}
+using testing_support::Bytes;
 
 TEST(WinkeyerCommands, BytesOfEachCommand) {
     EXPECT_EQ(HostOpenCommand(), Bytes({0x00, 0x02}));

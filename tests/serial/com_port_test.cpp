@@ -4,7 +4,9 @@
 #include "serial/com_port.h"
 #include "serial/linux_termios.h"
 #include "tests/serial/spy_device.h"
+#include "tests/support/keyer_port.h"
 #include "tests/support/temp_program_dir.h"
+#include "tests/support/test_bytes.h"
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
 #include <QCoreApplication>
@@ -26,17 +28,7 @@ using testing_support::WinKeyerSimulator;
 
 namespace {
 
-// The keyer window's configuration on the simulator's port.
-void ConfigureForKeyer(TCustomComPort& port, const QString& path) {
-    port.BeginSettingsChange();
-    port.SetPort(path);
-    port.SetBaudRate(br1200);
-    TComFlowControl flow;
-    flow.ControlDTR = dtrEnable;
-    flow.XonXoffIn = flow.XonXoffOut = true;
-    port.SetFlowControl(flow);
-    port.EndSettingsChange();
-}
+using testing_support::ConfigureForKeyer;
 
 template <typename F>
 std::optional<EComPort> Raised(F&& f) {
@@ -72,12 +64,7 @@ bool OnUiThread() {
 
 constexpr int kStatusIdleByte = 0xC0;
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b += static_cast<char>(v);
-    return b;
-}
+using testing_support::Bytes;
 
 // Records every OnRxChar: its count, whether it ran on the UI thread and nested in another.
 struct RxRecorder {

@@ -4,6 +4,7 @@
 #include "serial/linux_termios.h"
 #include "serial/serial_ports.h"
 #include "tests/serial/spy_device.h"
+#include "tests/support/keyer_port.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
@@ -28,14 +29,7 @@ using testing_support::WinKeyerSimulator;
 
 namespace {
 
-void ConfigureForKeyer(TCustomComPort& port, const QString& path) {
-    port.SetPort(path);
-    port.SetBaudRate(br1200);
-    TComFlowControl flow;
-    flow.ControlDTR = dtrEnable;
-    flow.XonXoffIn = flow.XonXoffOut = true;
-    port.SetFlowControl(flow);
-}
+using testing_support::ConfigureForKeyer;
 
 void Pick(TComSetupFrm& form, TComProperty property, const QString& text) {
     TComComboBox* combo = form.Combo(property);

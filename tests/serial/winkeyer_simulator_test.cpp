@@ -2,6 +2,7 @@
 // component as the keyer drives a real one.
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 #include "serial/com_port.h"
+#include "tests/support/test_bytes.h"
 
 #include <QElapsedTimer>
 #include <QTest>
@@ -14,12 +15,7 @@ using testing_support::WinKeyerSimulator;
 
 namespace {
 
-QByteArray Bytes(std::initializer_list<int> values) {
-    QByteArray b;
-    for (int v : values)
-        b += static_cast<char>(v);
-    return b;
-}
+using testing_support::Bytes;
 
 class WinKeyerSimulatorTest : public ::testing::Test {
   protected:
