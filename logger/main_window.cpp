@@ -312,18 +312,8 @@ void TfMain::ClockTimerTick() {
 }
 
 void TfMain::ShowAbout() {
-    const QString text = QStringLiteral(
-        "Corvatta - dnevnik za KV prvenstvo ZRS\r\n"
-        "Tekmovanje na 80 m, SSB, CW in MIX\r\n"
-        "\r\n"
-        "SSB verzija: 2024-03-10\r\n"
-        "CW verzija: 2025-10-12\r\n"
-        "Program Ver.:  1.11\r\n"
-        "Zadnje spremembe: 2026-12-08\r\n"
-        "\r\n"
-        "Kontakt: corvatta@hamradio.si");
     platform::CurrentDialogs().ShowBox(platform::BoxKind::Information,
-                                       QStringLiteral("KV prvenstvo ZRS"), text);
+                                       QStringLiteral("KV prvenstvo ZRS"), kAboutText);
 }
 
 }  // namespace corvatta

@@ -17,6 +17,18 @@
 
 namespace corvatta {
 
+// The text of the "Vizitka" box.
+inline const QString kAboutText = QStringLiteral(
+    "Corvatta - dnevnik za KV prvenstvo ZRS\r\n"
+    "Tekmovanje na 80 m, SSB, CW in MIX\r\n"
+    "\r\n"
+    "SSB verzija: 2024-03-10\r\n"
+    "CW verzija: 2025-10-12\r\n"
+    "Program Ver.:  1.11\r\n"
+    "Zadnje spremembe: 2026-12-08\r\n"
+    "\r\n"
+    "Kontakt: corvatta@hamradio.si");
+
 // The hint the year field shows while it is empty.
 inline const QString kYearHint = QStringLiteral("Leto prve licence");
 
