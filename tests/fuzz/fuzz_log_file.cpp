@@ -191,6 +191,9 @@ void Session::DeleteLast() {
     try {
         book_.DeleteLastQSO();
     } catch (const ConversionError&) {
+    } catch (const platform::Error&) {
+        // A rewrite refused because a loaded line would not read back (a
+        // hand-made file): the file stays as it was.
     }
     exact_.resize(size_t(s_.log.QsoCount));
     CheckReload("deleting the last contact");

@@ -51,8 +51,10 @@ QString ConsumeDate(fuzz::Source& data) {
         const QDate d = QDate(2000, 1, 1).addDays(data.Int(0, 20000));
         return d.toString(QStringLiteral("yyyy-MM-dd"));
     }
-    // Typed into the date field ("Spremeni datum").
-    return data.From(QStringLiteral("0123456789--"), 12);
+    // Typed into the date field ("Spremeni datum"): the panel takes it
+    // normalised, or refuses it and keeps the date in force.
+    return NormaliseContestDate(data.From(QStringLiteral("0123456789--"), 12))
+        .value_or(QStringLiteral("2027-04-18"));
 }
 
 QStringList Describe(const OwnLineData& own, const QsoRow& written, const QString& line,
