@@ -3,6 +3,8 @@
 #include "keyer/cw_message.h"
 #include "keyer/timing_values.h"
 #include "platform/errors.h"
+#include "serial/com_error.h"
+#include "serial/serial_device_posix.h"
 
 #include <QThread>
 #include <array>
@@ -50,6 +52,11 @@ KeyerLink::KeyerLink(StationState& state, MainWindowLink& main, KeyerWait wait, 
     reconnectTimer_->setObjectName(QStringLiteral("TimerReconnect"));
     reconnectTimer_->setInterval(kReconnectIntervalMs);
     connect(reconnectTimer_, &QTimer::timeout, this, &KeyerLink::ReconnectTick);
+    answerTimer_ = new QTimer(this);
+    answerTimer_->setObjectName(QStringLiteral("TimerAnswer"));
+    answerTimer_->setSingleShot(true);
+    answerTimer_->setInterval(kAnswerTimeoutMs);
+    connect(answerTimer_, &QTimer::timeout, this, &KeyerLink::AnswerTimeout);
 
     // The paddle speed the keyer starts with until its pot reports.
     if (state_.flags.PaddleSpeed == 0) {
@@ -58,6 +65,7 @@ KeyerLink::KeyerLink(StationState& state, MainWindowLink& main, KeyerWait wait, 
 }
 
 KeyerLink::~KeyerLink() {
+    answerTimer_->stop();
     reconnectTimer_->stop();
     readTimer_->stop();
     // The port closes when it is destroyed; nothing it reports then may
@@ -105,16 +113,62 @@ bool KeyerLink::ClearKeyerBuffer() {
 
 // ---- Opening and closing ------------------------------------------------------
 
+// ---- What the operator is told ---------------------------------------------------
+
+QString KeyerLink::DevicePath() const {
+    return serial::posix::PortPath(port_->Port());
+}
+
+void KeyerLink::SetStatus(LinkState state, const QString& text) {
+    if (state == linkState_ && text == statusText_) {
+        return;
+    }
+    linkState_ = state;
+    statusText_ = text;
+    emit statusChanged();
+}
+
+void KeyerLink::OpenFailed(int systemCode) {
+    // Said on the keyer window's status line, not in a box: this happens at
+    // start and on every reconnect attempt, in the middle of a contest.
+    QString text = OpenFailureText(DevicePath(), systemCode);
+    if (reconnecting_) {
+        text += RetryingSuffix(kReconnectIntervalMs / 1000);
+    }
+    SetStatus(LinkState::OpenFailed, text);
+}
+
+void KeyerLink::AnswerTimeout() {
+    if (PortOpen() && !answered_) {
+        SetStatus(LinkState::NoAnswer, NoAnswerText(DevicePath()));
+    }
+}
+
+void KeyerLink::CheckReady() {
+    // The ready timer sets KeyerReady whether or not a keyer is there; only
+    // a reply shows that one is.
+    if (PortOpen() && answered_ && state_.flags.KeyerReady) {
+        SetStatus(LinkState::Ready, ReadyText(DevicePath(), state_.flags.KeyerVersion));
+    }
+}
+
+// ---- Opening and closing ------------------------------------------------------
+
 void KeyerLink::OpenKeyer() {
     try {
         port_->SetConnected(true);
+    } catch (const serial::EComPort& e) {
+        OpenFailed(e.SystemErrorCode());
     } catch (const platform::Error&) {
-        // A missing or busy port leaves the link closed, without a word.
+        OpenFailed(0);
     }
     if (!PortOpen()) {
         return;
     }
     StopReconnecting();
+    answered_ = false;
+    SetStatus(LinkState::Opening,
+              QStringLiteral("Čakam na odgovor Winkeyerja na %1 ...").arg(DevicePath()));
     auto& k = state_.keyer;
     wait_(kAfterOpenWaitMs);
     k.ComConnected = true;
@@ -128,6 +182,9 @@ void KeyerLink::OpenKeyer() {
     SendIfOpen(ModeRegisterCommand(kStartModeRegister));
     emit fillControlsDue();
     readTimer_->start();
+    // Started after the waits, which hold the event loop: the replies they
+    // let in are handled before the timer can fire.
+    answerTimer_->start();
     main_.SetKeyerFieldColor(colors::ColorReady);
     main_.SetModeButtonColor(colors::ColorReady);
 }
@@ -155,8 +212,11 @@ void KeyerLink::CloseKeyer() {
         emit reconnectAbandoned();
     }
     if (!PortOpen()) {
+        // The operator gave up a keyer that was lost or would not open.
+        SetStatus(LinkState::Closed, ClosedText());
         return;
     }
+    answerTimer_->stop();
     const QByteArray hostClose = HostCloseCommand();
     if (SendIfOpen(hostClose)) {
         // Closing the port purges what the driver has not sent yet; give the
@@ -171,6 +231,7 @@ void KeyerLink::CloseKeyer() {
     k.ComConnected = false;
     state_.flags.KeyerVersion = 0;
     state_.flags.KeyerReady = false;
+    SetStatus(LinkState::Closed, ClosedText());
     ShowLinkClosed();
 }
 
@@ -186,12 +247,14 @@ void KeyerLink::LinkLost() {
     f.ExchangePending = false;
     f.TuneOn = false;
     readTimer_->stop();
+    answerTimer_->stop();
     ShowLinkClosed();
     const bool retrying = state_.keyer.ComConnected;
     if (retrying) {
         reconnecting_ = true;
         reconnectTimer_->start();
     }
+    SetStatus(LinkState::Lost, LostText(DevicePath(), retrying ? kReconnectIntervalMs / 1000 : 0));
     emit disconnected(retrying);
 }
 
@@ -212,6 +275,7 @@ void KeyerLink::TimerReadWKTimer() {
     readTimer_->stop();
     auto& k = state_.keyer;
     state_.flags.KeyerReady = true;
+    CheckReady();
     emit keyerReady();
     k.R01 = SidetoneByte(k.SidetonePaddle, k.Sidetone);
     SendIfOpen(SidetoneCommand(k.R01));
@@ -258,9 +322,13 @@ void KeyerLink::HandleReceivedByte(std::uint8_t byte) {
             break;
         case KeyerReport::Version:
             f.KeyerVersion = r.value;
+            answered_ = true;
+            CheckReady();
             emit versionReported(r.value);
             break;
         case KeyerReport::EchoReply:
+            answered_ = true;
+            CheckReady();
             main_.SetModeButtonColor(colors::ColorReady);
             emit echoReplied();
             readTimer_->start();

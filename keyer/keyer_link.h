@@ -6,6 +6,7 @@
 // through an injected function, so that tests need not sleep through them.
 #pragma once
 
+#include "keyer/link_status.h"
 #include "keyer/main_window_link.h"
 #include "keyer/winkeyer_protocol.h"
 #include "logger/station_state.h"
@@ -24,6 +25,9 @@ inline const QString kKeyerDisconnectedText = QStringLiteral("Winkeyer disconnec
 inline constexpr int kReconnectIntervalMs = 2000;
 // The keyer-ready timer: this long after the start (or the echo reply).
 inline constexpr int kReadTimerMs = 100;
+// How long after the start sequence the keyer must have answered (a version
+// or an echo reply) before the operator is told it does not.
+inline constexpr int kAnswerTimeoutMs = 1000;
 
 // Blocks the caller for `ms` milliseconds; the program passes SleepOnUiThread.
 using KeyerWait = std::function<void(int ms)>;
@@ -43,6 +47,14 @@ class KeyerLink : public QObject {
     bool Reconnecting() const { return reconnecting_; }
     QTimer* ReadTimer() const { return readTimer_; }
     QTimer* ReconnectTimer() const { return reconnectTimer_; }
+    QTimer* AnswerTimer() const { return answerTimer_; }
+
+    // Where the link stands, and the line that tells the operator why and
+    // what to do; kept here so a window made later shows it too.
+    LinkState State() const { return linkState_; }
+    QString StatusText() const { return statusText_; }
+    // The device the port setting names ("COM7" becomes "/dev/COM7").
+    QString DevicePath() const;
 
     // Opens the port and starts the keyer: host open, echo test, speed and
     // mode register, with the waits the keyer needs between them.
@@ -122,6 +134,8 @@ class KeyerLink : public QObject {
     void exchangeStarted();
     // A write or close failed with this message; the window shows it.
     void failed(const QString& message);
+    // State() or StatusText() changed.
+    void statusChanged();
 
   private:
     bool Write(const QByteArray& bytes);
@@ -131,6 +145,10 @@ class KeyerLink : public QObject {
     void StopReconnecting();
     void ShowLinkClosed();
     void IdleReport();
+    void SetStatus(LinkState state, const QString& text);
+    void OpenFailed(int systemCode);
+    void AnswerTimeout();
+    void CheckReady();
 
     StationState& state_;
     MainWindowLink& main_;
@@ -138,7 +156,12 @@ class KeyerLink : public QObject {
     serial::TComPort* port_;
     QTimer* readTimer_;
     QTimer* reconnectTimer_;
+    QTimer* answerTimer_;
     bool reconnecting_ = false;
+    // A version or echo reply came since the port was opened.
+    bool answered_ = false;
+    LinkState linkState_ = LinkState::Closed;
+    QString statusText_ = ClosedText();
 };
 
 }  // namespace corvatta::keyer

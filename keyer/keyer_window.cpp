@@ -48,6 +48,7 @@ TfWK::TfWK(StationState& state, MainWindowLink& link, KeyerWait wait, QWidget* p
     ECommand->installEventFilter(this);
     ConnectHandlers();
     ConnectLink();
+    ShowLinkStatus();
     LoadKeyerWindowSettings();
 }
 
@@ -317,6 +318,7 @@ void TfWK::FocusCommandLine() {
 void TfWK::ConnectLink() {
     KeyerLink* l = keyer_;
     connect(l, &KeyerLink::failed, this, [](const QString& m) { platform::ShowError(m); });
+    connect(l, &KeyerLink::statusChanged, this, &TfWK::ShowLinkStatus);
     connect(l, &KeyerLink::portOpened, this, &TfWK::ShowPortOpen);
     connect(l, &KeyerLink::fillControlsDue, this, &TfWK::FillControls);
     connect(l, &KeyerLink::portClosed, this, &TfWK::ShowPortClosed);
@@ -387,6 +389,14 @@ void TfWK::ShowPortOpen() {
     SetBold(LCCom, true);
     LCCom->setText(ComPort->Port());
     LBCom->setText(serial::BaudRateToText(ComPort->BaudRate()));
+}
+
+void TfWK::ShowLinkStatus() {
+    const LinkState s = keyer_->State();
+    LStatus->setText(keyer_->StatusText());
+    PaintBackground(LStatus, IsProblem(s)            ? colors::ColorBusy
+                             : s == LinkState::Ready ? colors::ColorReady
+                                                     : colors::ColorPlain);
 }
 
 void TfWK::ShowPortClosed() {

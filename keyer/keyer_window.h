@@ -76,6 +76,8 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     void FocusCommandLine();
     void ShowPortOpen();
     void ShowPortClosed();
+    // The link's status line: its text, on red when something is wrong.
+    void ShowLinkStatus();
     void CommandLineByte(const QString& shown, bool clears);
 
     void TimingEditChanged(QLineEdit* edit, QString& stored, int limit, bool isRatio);

@@ -14,7 +14,7 @@ using platform::PaintBackground;
 namespace {
 
 constexpr int kClientWidth = 684;
-constexpr int kClientHeight = 577;
+constexpr int kClientHeight = 621;
 const QString kTuneHint =
     QStringLiteral("Ctrl+T or Ctrl+F12 vklopi ali izklopi Tune, izklop tudi z ESC");
 const QString kMessageFieldColor = QStringLiteral("$00AFFFFF");
@@ -246,6 +246,13 @@ void KeyerWindowForm::SetupUi(QWidget* window) {
     BInstalCH = Button(driverGroup, QStringLiteral("BInstalCH"),
                        QStringLiteral("Install driver CH341"), 5, 16, 100);
     BClose = Button(p, QStringLiteral("BClose"), QStringLiteral("Close"), 600, 540, 76);
+
+    // The link's state in words, along the whole foot of the window.
+    LStatus = Place(new QLabel, p, QStringLiteral("LStatus"), 8, 580, 668, 34);
+    LStatus->setWordWrap(true);
+    LStatus->setFrameShape(QFrame::StyledPanel);
+    LStatus->setAutoFillBackground(true);
+    LStatus->setMargin(2);
 
     window->setFixedSize(kClientWidth, kClientHeight);
 }

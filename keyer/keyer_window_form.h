@@ -56,6 +56,8 @@ class KeyerWindowForm {
     std::array<QLineEdit*, 9> EdFv{};  // Visual set
     QCheckBox* CBESM;
     QLabel* LWindowsVersion;
+    // What the keyer link is doing and, when something is wrong, what to do.
+    QLabel* LStatus;
     QCheckBox *cASCI, *cMemo;
 };
 

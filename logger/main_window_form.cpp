@@ -158,6 +158,17 @@ void TfMainForm::BuildWorkPanel(QMainWindow* window) {
     LRig = MakeLabel(p, QStringLiteral("LRig"), QString(), 555, 112, 135, 20);
     LRig->setFont(SizedFont(10, true));
     LRig->hide();
+    BKeyerOffline = new QPushButton(QStringLiteral("Winkeyer ni povezan"), p);
+    BKeyerOffline->setObjectName(QStringLiteral("BKeyerOffline"));
+    BKeyerOffline->setGeometry(150, 136, 330, 24);
+    BKeyerOffline->setFont(SizedFont(10, true));
+    // Clicking it must leave the caret in the entry line.
+    BKeyerOffline->setFocusPolicy(Qt::NoFocus);
+    BKeyerOffline->setFlat(true);
+    BKeyerOffline->setAutoFillBackground(true);
+    PaintBackground(BKeyerOffline, colors::ColorRed);
+    PaintText(BKeyerOffline, colors::ColorPlain);
+    BKeyerOffline->hide();
 
     const QString captions[] = {QStringLiteral("Točke:"), QStringLiteral("Množilci:"),
                                 QStringLiteral("Skupaj:")};

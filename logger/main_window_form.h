@@ -43,6 +43,9 @@ struct TfMainForm {
     QLineEdit* BMode;
     QLabel *LInfo, *LError, *LMult, *LDouble, *LRun, *LESM, *LSpeed, *LSpeed1, *LSpeedPaddle;
     QLabel *LClock, *LSecond, *LQSO, *LTransmit, *LMemo, *LRig;
+    // Shown while a CW category has no keyer ready; a click opens the keyer
+    // window, whose status line says why.
+    QPushButton* BKeyerOffline;
     QLineEdit *EPoint, *EMult, *ESum;
     QFrame *Shape, *Shape1, *ShapeQSO, *ShapeMult;
 

@@ -50,6 +50,19 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
                      [this] { wk.Link().CloseKeyer(); });
     QObject::connect(&main, &TfMain::openComRequested, &wk, [this] { wk.Link().OpenOrClose(); });
     QObject::connect(&main, &TfMain::memoWindowRequested, &memo, [this] { memo.show(); });
+
+    // The main window tells the operator whenever CW cannot reach the keyer.
+    const auto showKeyerOffline = [this] {
+        const keyer::KeyerLink& l = wk.Link();
+        main.BKeyerOffline->setVisible(
+            keyer::KeyerOfflineShown(main.EMode->currentIndex(), l.State()));
+        main.BKeyerOffline->setToolTip(l.StatusText());
+    };
+    QObject::connect(&wk.Link(), &keyer::KeyerLink::statusChanged, &main, showKeyerOffline);
+    QObject::connect(main.EMode, &QComboBox::currentIndexChanged, &main, showKeyerOffline);
+    QObject::connect(main.BKeyerOffline, &QPushButton::clicked, &main,
+                     &TfMain::keyerWindowRequested);
+    showKeyerOffline();
 }
 
 }  // namespace corvatta

@@ -9,7 +9,11 @@
 #include "tests/support/test_bytes.h"
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/file.h>
+#include <unistd.h>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTest>
@@ -150,6 +154,80 @@ TEST_F(KeyerLinkTest, OpeningAMissingPortNeitherWaitsNorChangesAnything) {
     EXPECT_TRUE(events.isEmpty());
     EXPECT_FALSE(state.keyer.ComConnected);
     EXPECT_TRUE(dialogs.records.isEmpty());
+}
+
+// Real ports that cannot be opened, each with the reason the operator reads;
+// none of them opens a box or waits.
+TEST_F(KeyerLinkTest, StatusLineSaysWhyThePortDidNotOpen) {
+    int master = -1;
+    int slave = -1;
+    char ptyName[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, ptyName, nullptr, nullptr), 0);
+    // Another program holds the pty, as a second logger or a terminal would.
+    const int holder = ::open(ptyName, O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(flock(holder, LOCK_EX | LOCK_NB), 0);
+    dir.Write("not-a-port", "x");
+    const QString file = dir.File("not-a-port");
+    struct Row {
+        QString path;
+        int code;
+    };
+    const Row rows[] = {{dir.File("no-such-port"), ENOENT},
+                        {file, ENOTTY},
+                        {QString::fromLocal8Bit(ptyName), EWOULDBLOCK}};
+    EXPECT_EQ(keyer.State(), LinkState::Closed);
+    EXPECT_EQ(keyer.StatusText(), ClosedText());
+    for (const Row& r : rows) {
+        QSignalSpy changed(&keyer, &KeyerLink::statusChanged);
+        keyer.Port()->SetPort(r.path);
+        keyer.OpenKeyer();
+        EXPECT_FALSE(keyer.PortOpen()) << r.path.toStdString();
+        EXPECT_EQ(keyer.State(), LinkState::OpenFailed);
+        EXPECT_EQ(keyer.StatusText(), OpenFailureText(r.path, r.code));
+        EXPECT_EQ(changed.count(), 1);
+    }
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_TRUE(dialogs.records.isEmpty());
+    // Giving up the port that would not open clears the reason.
+    keyer.CloseKeyer();
+    EXPECT_EQ(keyer.State(), LinkState::Closed);
+    ::close(holder);
+    ::close(slave);
+    ::close(master);
+}
+
+TEST_F(KeyerLinkTest, StatusGoesFromOpeningToReadyAndBackToClosed) {
+    WinKeyerSimulator sim;
+    QList<LinkState> seen;
+    QObject::connect(&keyer, &KeyerLink::statusChanged, [&] { seen << keyer.State(); });
+    OpenTo(sim);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyer.State() == LinkState::Ready; }, 2000));
+    EXPECT_EQ(keyer.StatusText(), ReadyText(sim.PortPath(), 2));
+    keyer.CloseKeyer();
+    EXPECT_EQ(seen, (QList<LinkState>{LinkState::Opening, LinkState::Ready, LinkState::Closed}));
+    EXPECT_EQ(keyer.StatusText(), ClosedText());
+    // Nothing arrives later from the answer wait of the closed link.
+    QTest::qWait(kAnswerTimeoutMs + 200);
+    EXPECT_EQ(keyer.State(), LinkState::Closed);
+}
+
+TEST_F(KeyerLinkTest, AKeyerThatNeverAnswersIsReportedAfterTheWait) {
+    int master = -1;
+    int slave = -1;
+    char name[128] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    keyer.Port()->SetPort(QString::fromLocal8Bit(name));
+    keyer.OpenKeyer();
+    ASSERT_TRUE(keyer.PortOpen());
+    EXPECT_EQ(keyer.State(), LinkState::Opening);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return keyer.State() == LinkState::NoAnswer; }, 3000));
+    EXPECT_EQ(keyer.StatusText(), NoAnswerText(QString::fromLocal8Bit(name)));
+    // The ready flag keeps its old meaning: set by the timer all the same.
+    EXPECT_TRUE(state.flags.KeyerReady);
+    keyer.CloseKeyer();
+    ::close(slave);
+    ::close(master);
 }
 
 // Each received byte on a closed port (nothing is written back), with the

@@ -3,6 +3,7 @@
 // controls, and losing the adapter.
 #include "keyer/keyer_window.h"
 #include "keyer/winkeyer_protocol.h"
+#include "platform/colors.h"
 #include "tests/keyer/fake_main_window_link.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_program_dir.h"
@@ -71,6 +72,9 @@ class KeyerWindowTest : public ::testing::Test {
         // The sidetone byte closes the start sequence.
         ASSERT_TRUE(sim.WaitForReceived(SidetoneCommand(SidetoneByte(false, 4))));
     }
+
+    // The status line's background.
+    QColor StatusColor() const { return wk->LStatus->palette().color(QPalette::Window); }
 
     // Lets the event loop run for a while, to see that nothing happens.
     static void Settle(int ms = 300) { QTest::qWait(ms); }
@@ -536,10 +540,14 @@ TEST_F(KeyerWindowTest, UnplugShowsClosedAndReplugReopens) {
     EXPECT_TRUE(wk->LInfo1->text().isEmpty());
     EXPECT_EQ(link.modeColor, colors::ColorPlain);
     EXPECT_EQ(link.keyerFieldColor, colors::ColorBusy);
+    EXPECT_EQ(wk->LStatus->text(), LostText(path, kReconnectIntervalMs / 1000));
+    EXPECT_EQ(StatusColor(), platform::ColorOf(colors::ColorBusy));
 
-    // Tries while unplugged cost nothing and change nothing.
+    // Tries while unplugged cost nothing and change nothing but the reason.
     QTest::qWait(kFastReconnectMs * 2 + 100);
     EXPECT_TRUE(wk->Reconnecting());
+    EXPECT_EQ(wk->LStatus->text(),
+              OpenFailureText(path, ENOENT) + RetryingSuffix(kReconnectIntervalMs / 1000));
 
     sim = std::make_unique<WinKeyerSimulator>(path);  // plugged in again
     ASSERT_TRUE(QTest::qWaitFor(
@@ -548,6 +556,8 @@ TEST_F(KeyerWindowTest, UnplugShowsClosedAndReplugReopens) {
     EXPECT_TRUE(wk->ComPort->Connected());
     EXPECT_TRUE(sim->ReceivedBytes().startsWith(HostOpenCommand() + EchoTestCommand()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return state.flags.KeyerReady; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return wk->LStatus->text() == ReadyText(path, 2); }, 2000));
+    EXPECT_EQ(StatusColor(), platform::ColorOf(colors::ColorReady));
 }
 
 TEST_F(KeyerWindowTest, ClosingStopsTheRetries) {
@@ -559,6 +569,7 @@ TEST_F(KeyerWindowTest, ClosingStopsTheRetries) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return wk->Reconnecting(); }, 3000));
     wk->CloseKeyer();  // as switching to SSB does
     EXPECT_FALSE(wk->Reconnecting());
+    EXPECT_EQ(wk->LStatus->text(), ClosedText());
     EXPECT_FALSE(state.keyer.ComConnected);
     EXPECT_EQ(wk->BOpenCom->text(), QStringLiteral("Open Com"));
     sim = std::make_unique<WinKeyerSimulator>(path);

@@ -229,4 +229,24 @@ TEST_F(EntryLineTest, TheSsbCategoryKnowsOnlyTypingEnterAndEsc) {
     EXPECT_TRUE(LogText().startsWith("QSO:  3500 PH"));
 }
 
+// The main window's offline mark: there whenever a CW category has no ready
+// keyer, with the keyer window's reason as its tip, and a way to that window.
+TEST_F(EntryLineTest, KeyerOfflineMarkFollowsTheLinkAndTheCategory) {
+    Start(true);
+    QPushButton* mark = program_->main.BKeyerOffline;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mark->isHidden(); }, 3000));
+    program_->wk.CloseKeyer();
+    EXPECT_FALSE(mark->isHidden());
+    EXPECT_EQ(mark->toolTip(), program_->wk.Link().StatusText());
+    program_->main.EMode->setCurrentIndex(1);  // SSB: no keyer needed
+    EXPECT_TRUE(mark->isHidden());
+    program_->main.EMode->setCurrentIndex(2);  // MIX
+    EXPECT_FALSE(mark->isHidden());
+    program_->wk.OpenKeyer();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return mark->isHidden(); }, 3000));
+    program_->wk.CloseKeyer();
+    QTest::mouseClick(mark, Qt::LeftButton);
+    EXPECT_TRUE(program_->wk.isVisible());
+}
+
 }  // namespace

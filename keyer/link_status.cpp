@@ -1,0 +1,73 @@
+#include "keyer/link_status.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace corvatta::keyer {
+
+QString ClosedText() {
+    return QStringLiteral("Winkeyer ni povezan: izberite port (Setup Com) in kliknite Open Com.");
+}
+
+QString OpenFailureText(const QString& device, int systemCode) {
+    switch (systemCode) {
+        case EACCES:
+        case EPERM:
+            // The usual case on a fresh system: serial devices belong to the
+            // dialout group, and a new group counts only after a new login.
+            return QStringLiteral(
+                       "Ni dovoljenja za %1. Dodajte uporabnika v skupino dialout "
+                       "(sudo usermod -aG dialout $USER), nato se odjavite in znova "
+                       "prijavite.")
+                .arg(device);
+        case ENOENT:
+        case ENODEV:
+        case ENXIO:
+            return QStringLiteral(
+                       "Naprave %1 ni: Winkeyer ni priključen ali pa je izbran napačen "
+                       "port (Setup Com).")
+                .arg(device);
+        case EBUSY:
+        case EWOULDBLOCK:
+            return QStringLiteral(
+                       "Port %1 je zaseden: uporablja ga drug program. Zaprite ga in kliknite "
+                       "Open Com.")
+                .arg(device);
+        case ENOTTY:
+            return QStringLiteral("%1 ni serijski port: izberite pravega (Setup Com).").arg(device);
+        default:
+            break;
+    }
+    if (systemCode > 0) {
+        return QStringLiteral("Porta %1 ni mogoče odpreti (%2).")
+            .arg(device, QString::fromLocal8Bit(std::strerror(systemCode)));
+    }
+    return QStringLiteral("Porta %1 ni mogoče odpreti.").arg(device);
+}
+
+QString NoAnswerText(const QString& device) {
+    return QStringLiteral(
+               "Winkeyer na %1 ne odgovarja: preverite njegovo napajanje in kabel, "
+               "nato kliknite Close Com in Open Com.")
+        .arg(device);
+}
+
+QString LostText(const QString& device, int retrySeconds) {
+    const QString lost =
+        QStringLiteral("Winkeyer na %1 se je odklopil: preverite kabel USB.").arg(device);
+    return retrySeconds > 0 ? lost + RetryingSuffix(retrySeconds)
+                            : lost + QStringLiteral(" Nato kliknite Open Com.");
+}
+
+QString RetryingSuffix(int seconds) {
+    return QStringLiteral(" Ponovni poskus na %1 s.").arg(seconds);
+}
+
+QString ReadyText(const QString& device, int version) {
+    if (version > 0) {
+        return QStringLiteral("Winkeyer %1 na %2 je pripravljen.").arg(version).arg(device);
+    }
+    return QStringLiteral("Winkeyer na %1 je pripravljen.").arg(device);
+}
+
+}  // namespace corvatta::keyer
