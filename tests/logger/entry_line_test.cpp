@@ -41,7 +41,7 @@ class EntryLineTest : public ::testing::Test {
         program_->main.ClockTimerTick();
         QApplication::setActiveWindow(&program_->main);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&program_->main));
-        program_->wk.OpenKeyer();
+        program_->keyer.OpenKeyer();
         ASSERT_TRUE(QTest::qWaitFor([&] { return state_.flags.KeyerReady; }, 3000));
         ASSERT_TRUE(sim_.WaitForIdle());
         sim_.ClearReceived();
@@ -155,7 +155,7 @@ TEST_F(EntryLineTest, SpeedKeysFunctionKeysAndEsc) {
     Key(Qt::Key_F10);  // to S/P
     EXPECT_FALSE(state_.keyer.RunMode);
     EXPECT_EQ(program_->main.LRun->text(), "S/P");
-    EXPECT_EQ(program_->memo.LMemoRun->text(), "S/P");
+    EXPECT_EQ(program_->MemoWindow().LMemoRun->text(), "S/P");
     const bool esm = state_.keyer.EnterSendMsg;
     Key(Qt::Key_F11);
     EXPECT_NE(state_.keyer.EnterSendMsg, esm);
