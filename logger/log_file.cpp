@@ -50,6 +50,9 @@ OpenedLog ReadContacts(const QString& path) {
     OpenedLog read;
     read.Rows.reserve(size_t(bytes.size() / kBytesPerContact));
     const char* const data = bytes.constData();
+    // Each contact line is decoded into the same text, which keeps its
+    // room from line to line.
+    QString text;
     const auto take = [&](qsizetype start, qsizetype end) {
         if (end == start) {
             return;
@@ -59,8 +62,12 @@ OpenedLog ReadContacts(const QString& path) {
         if (!line.startsWith("QSO:")) {
             return;
         }
-        const QByteArray raw = QByteArray::fromRawData(line.data(), line.size());
-        if (auto row = ParseQsoLine(platform::DecodeCp1250(raw))) {
+        text.resize(line.size());
+        QChar* out = text.data();
+        for (const char byte : line) {
+            *out++ = QChar(platform::Cp1250ToUnicode(static_cast<unsigned char>(byte)));
+        }
+        if (auto row = ParseQsoLine(text)) {
             read.Rows.push_back(std::move(*row));
         }
     };
