@@ -63,7 +63,7 @@ struct Station {
         program = std::make_unique<corvatta::Program>(state, clock);
         program->main.show();
         program->main.ClockTimerTick();
-        program->wk.OpenKeyer();
+        program->keyer.OpenKeyer();
         ready = QTest::qWaitFor([&] { return state.flags.KeyerReady; }, 3000) && sim.WaitForIdle();
     }
     ~Station() { platform::SetProgramDirectory(QString()); }

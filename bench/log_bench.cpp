@@ -3,10 +3,12 @@
 // contacts, each beside the plain row-by-row scan it replaces.
 #include "logger/cabrillo.h"
 #include "logger/licence_table.h"
+#include "logger/log_book.h"
 #include "logger/log_file.h"
 #include "logger/qso_log_model.h"
 #include "logger/scoring.h"
 #include "logger/validation.h"
+#include "platform/program_dir.h"
 #include "tests/logger/log_literal_scan.h"
 
 #include <benchmark/benchmark.h>
@@ -134,6 +136,23 @@ void BM_LoadLogFileScan(benchmark::State& st) {
     }
 }
 
+// The program's start with a log of n contacts: the file read once for its
+// line count and contacts, the rows and their index, the score.
+void BM_OpenLog(benchmark::State& st) {
+    QTemporaryDir dir;
+    const QString path = WriteLog(dir, int(st.range(0)));
+    platform::SetProgramDirectory(dir.path());
+    StationState state;
+    state.op.MyCall = kOwn.MyCall;
+    state.op.MyYearLic = kOwn.MyYearLic;
+    QsoLogModel log;
+    LogBook book(state, log);
+    for (auto _ : st) {
+        benchmark::DoNotOptimize(book.OpenLog());
+    }
+    platform::SetProgramDirectory(QString());
+}
+
 void BM_ExportCabrillo(benchmark::State& st) {
     const int n = int(st.range(0));
     QTemporaryDir dir;
@@ -166,6 +185,7 @@ BENCHMARK(BM_RecalculateScan)->Arg(100000)->Iterations(1)->Unit(benchmark::kMill
 BENCHMARK(BM_LoadLogFile)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLogFileScan)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LoadLogFileScan)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenLog)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ExportCabrillo)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_AppendLogLine)->Unit(benchmark::kMicrosecond);
 

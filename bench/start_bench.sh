@@ -11,7 +11,11 @@ runs="${2:-9}"
 contacts="${3:-0}"
 
 if [[ -z "${START_BENCH_INSIDE_XVFB:-}" ]]; then
-  exec env START_BENCH_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$build" "$runs" "$contacts"
+  # -noreset: by default the server resets whenever its last client leaves
+  # (each poll below is a client), and a program that connects during the
+  # reset fails to start.
+  exec env START_BENCH_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    "$0" "$build" "$runs" "$contacts"
 fi
 
 # A program folder of its own with complete operator data, so Corvatta starts

@@ -33,10 +33,28 @@ TfWK::TfWK(StationState& state, MainWindowLink& link, KeyerWait wait, QWidget* p
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       state_(state),
       link_(link) {
+    keyer_ = new KeyerLink(state_, link_, std::move(wait), this);
+    BuildWindow();
+    LoadKeyerWindowSettings();
+}
+
+TfWK::TfWK(StationState& state, MainWindowLink& link, KeyerLink& keyer, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      state_(state),
+      link_(link),
+      keyer_(&keyer) {
+    BuildWindow();
+    platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
+    bitness_ = platform::BitnessText();
+    // The first opening of the link builds the window while it reports it.
+    if (keyer_->PortOpen()) {
+        ShowPortOpen();
+    }
+}
+
+void TfWK::BuildWindow() {
     setObjectName(QStringLiteral("fWK"));
     setWindowTitle(kKeyerWindowCaption);
-
-    keyer_ = new KeyerLink(state_, link_, std::move(wait), this);
     ComPort = keyer_->Port();
     TimerReadWK = keyer_->ReadTimer();
     TimerReconnect = keyer_->ReconnectTimer();
@@ -49,7 +67,6 @@ TfWK::TfWK(StationState& state, MainWindowLink& link, KeyerWait wait, QWidget* p
     ConnectHandlers();
     ConnectLink();
     ShowLinkStatus();
-    LoadKeyerWindowSettings();
 }
 
 TfWK::~TfWK() {
@@ -184,18 +201,22 @@ void TfWK::ConnectHandlers() {
 
 // ---- Settings of this window ------------------------------------------------
 
-void TfWK::LoadKeyerWindowSettings() {
-    const QString file = PortFileName();
+void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
+    const QString file = platform::ProgramDirectory() + QStringLiteral("Corvatta.ini");
     try {
-        ComPort->LoadFromIni(file);
+        keyer.Port()->LoadFromIni(file);
     } catch (const platform::Error& e) {
         platform::ShowError(e.message());
     }
     const platform::IniDocument doc = platform::IniFile(file).Load();
-    state_.view.WKTop =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state_.view.WKTop);
-    state_.view.WKLeft =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state_.view.WKLeft);
+    state.view.WKTop =
+        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state.view.WKTop);
+    state.view.WKLeft =
+        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state.view.WKLeft);
+}
+
+void TfWK::LoadKeyerWindowSettings() {
+    LoadKeyerPortSettings(*keyer_, state_);
     platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
     bitness_ = platform::BitnessText();
 }

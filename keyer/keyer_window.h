@@ -21,14 +21,22 @@ class TfMemo;
 
 inline const QString kKeyerWindowCaption = QStringLiteral("Corvattans - WinKeyer Options");
 
+// The keyer's port settings and this window's place, from the port and
+// profile file; read at program start, whether the window is built or not.
+void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state);
+
 class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     Q_OBJECT
 
   public:
-    // `wait` blocks between the keyer's start-up commands; the program
-    // passes SleepOnUiThread.
+    // A window with a link of its own, which it loads its settings into.
+    // `wait` blocks between the keyer's start-up commands.
     TfWK(StationState& state, MainWindowLink& link, KeyerWait wait = SleepOnUiThread,
          QWidget* parent = nullptr);
+    // The window over the program's link, which runs from the start and has
+    // its settings already; built the first time the window is needed, it
+    // shows the link as it is then.
+    TfWK(StationState& state, MainWindowLink& link, KeyerLink& keyer, QWidget* parent = nullptr);
     ~TfWK() override;
 
     // The memo window, created after this one.
@@ -70,6 +78,7 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    void BuildWindow();
     void ConnectHandlers();
     void ConnectLink();
     void FillControls();

@@ -89,7 +89,10 @@ void TfMemo::BuildWindow() {
 }
 
 void TfMemo::PlaceAgainstMainWindow(int height) {
-    const QPoint main = link_.MainWindowPosition();
+    PlaceAgainst(link_.MainWindowPosition(), height);
+}
+
+void TfMemo::PlaceAgainst(QPoint main, int height) {
     setGeometry(main.x() + kMemoOffsetLeft, main.y() + kMemoOffsetTop, kMemoWidth, height);
 }
 

@@ -31,6 +31,9 @@ class TfMemo : public QWidget {
 
     // Puts the window back at its place against the main window.
     void PlaceAgainstMainWindow(int height = kMemoHeight);
+    // The same place against where the main window was (at program start,
+    // for a window built later).
+    void PlaceAgainst(QPoint mainWindowPosition, int height = kMemoHeight);
     // F10 elsewhere: "RUN" in red or "S/P" in black.
     void ShowRunMode(bool run);
     // F11 elsewhere: LMemoESM shown while ESM is on.

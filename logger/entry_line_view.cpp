@@ -20,21 +20,26 @@ QString EntryLineView::PredictedYear() const {
 }
 
 bool EntryLineView::KeyerPortOpen() const {
-    return wk_ && wk_->Link().PortOpen();
+    return keyer_ && keyer_->Keyer().PortOpen();
 }
 
 bool EntryLineView::SendMessage(const QString& text) {
-    return wk_ && wk_->SendCwMessage(text);
+    return keyer_ && keyer_->Keyer().SendCwMessage(text);
 }
 
 bool EntryLineView::SendBytes(const QByteArray& bytes) {
-    return wk_ && wk_->SendToKeyer(bytes);
+    return keyer_ && keyer_->Keyer().SendIfOpen(bytes);
 }
 
 void EntryLineView::ClearKeyerBuffer() {
-    if (wk_) {
-        wk_->ClearKeyerBuffer();
+    if (keyer_) {
+        keyer_->Keyer().ClearKeyerBuffer();
     }
+}
+
+keyer::TfMemo* EntryLineView::VisibleMemo() const {
+    keyer::TfMemo* memo = keyer_ ? keyer_->BuiltMemoWindow() : nullptr;
+    return memo && memo->isVisible() ? memo : nullptr;
 }
 
 void EntryLineView::SetEntryText(const QString& text) {
@@ -60,8 +65,8 @@ void EntryLineView::PaintModeBusy() {
 }
 
 void EntryLineView::ShowTuneOff() {
-    if (memo_ && memo_->isVisible()) {
-        memo_->ShowTune(false);
+    if (keyer::TfMemo* memo = VisibleMemo()) {
+        memo->ShowTune(false);
     }
 }
 
@@ -75,8 +80,10 @@ void EntryLineView::SpeedStepped(int wpm) {
 void EntryLineView::ShowRunMode(bool run) {
     f_.LRun->setText(run ? QStringLiteral("RUN") : QStringLiteral("S/P"));
     PaintText(f_.LRun, run ? colors::ColorRed : colors::ColorBlack);
-    if (memo_) {
-        memo_->ShowRunMode(run);
+    // The memo keeps the mark until it is shown, as a window that was there
+    // all along would.
+    if (keyer_) {
+        keyer_->MemoWindow().ShowRunMode(run);
     }
 }
 
@@ -90,10 +97,15 @@ bool EntryLineView::EsmShown() const {
 
 void EntryLineView::ShowEsm(bool on) {
     f_.LESM->setVisible(on);
-    if (wk_) {
-        wk_->ShowEsmChoice(on);  // the options window's check box and the memo's mark
-    } else if (memo_) {
-        memo_->ShowEsm(on);
+    if (!keyer_) {
+        return;
+    }
+    if (keyer::TfWK* wk = keyer_->BuiltKeyerWindow()) {
+        wk->ShowEsmChoice(on);  // the options window's check box and the memo's mark
+    } else {
+        // An options window not built yet takes the choice from the state
+        // when it is filled.
+        keyer_->MemoWindow().ShowEsm(on);
     }
 }
 
@@ -109,9 +121,11 @@ void EntryLineView::WipeEntry(const QString& text) {
 }
 
 void EntryLineView::ToggleTune() {
-    if (state_.flags.KeyerReady && wk_) {
-        if (const auto on = wk_->ToggleTune(); on && memo_ && memo_->isVisible()) {
-            memo_->ShowTune(*on);
+    if (state_.flags.KeyerReady && keyer_) {
+        if (const auto on = keyer_->Keyer().ToggleTune()) {
+            if (keyer::TfMemo* memo = VisibleMemo()) {
+                memo->ShowTune(*on);
+            }
         }
     }
 }

@@ -13,20 +13,32 @@
 namespace corvatta {
 
 namespace keyer {
+class KeyerLink;
 class TfWK;
 class TfMemo;
 }  // namespace keyer
+
+// The keyer as the main window reaches it: the link runs from the start,
+// the keyer options and memo windows are built the first time they are
+// needed (the program's assembly does that).
+class KeyerWindows {
+  public:
+    virtual ~KeyerWindows() = default;
+    virtual keyer::KeyerLink& Keyer() = 0;
+    // Null while the window has not been needed yet.
+    virtual keyer::TfWK* BuiltKeyerWindow() = 0;
+    virtual keyer::TfMemo* BuiltMemoWindow() = 0;
+    // Builds the memo window if it is not there yet.
+    virtual keyer::TfMemo& MemoWindow() = 0;
+};
 
 class EntryLineView final : public EntryActions, public keyer::SharedKeyView {
   public:
     // `logQso` logs the entry the line holds (the window's LogQso).
     EntryLineView(TfMainForm& form, StationState& state, std::function<void()> logQso)
         : f_(form), state_(state), logQso_(std::move(logQso)) {}
-    // The keyer windows, created after the main window.
-    void AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo) {
-        wk_ = wk;
-        memo_ = memo;
-    }
+    // The keyer, set up after the main window.
+    void AttachKeyer(KeyerWindows* keyer) { keyer_ = keyer; }
 
     // EntryActions.
     QString EntryText() const override;
@@ -60,8 +72,10 @@ class EntryLineView final : public EntryActions, public keyer::SharedKeyView {
     TfMainForm& f_;
     StationState& state_;
     std::function<void()> logQso_;
-    keyer::TfWK* wk_ = nullptr;
-    keyer::TfMemo* memo_ = nullptr;
+    // The memo window when it is built and showing.
+    keyer::TfMemo* VisibleMemo() const;
+
+    KeyerWindows* keyer_ = nullptr;
 };
 
 }  // namespace corvatta

@@ -107,14 +107,10 @@ Score LogBook::Rescore() {
 
 LogBook::Shown LogBook::OpenLog() {
     const QString path = LogFileName();
-    const OpenedLog opened = OpenLogFile(path);
+    OpenedLog opened = OpenLogFile(path);
     state_.log.HasLines = opened.HasLines;
-    state_.log.QsoCount = 0;
-    if (opened.HasLines) {
-        state_.log.QsoCount = std::max(0, LoadLogFile(path, log_));
-    } else {
-        log_.ReplaceRows({});
-    }
+    state_.log.QsoCount = static_cast<int>(opened.Rows.size());
+    log_.ReplaceRows(std::move(opened.Rows));
     ClearEntry(state_.entry);
     Shown shown;
     shown.lqso = LQSO();

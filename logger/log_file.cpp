@@ -14,6 +14,9 @@ namespace corvatta {
 namespace {
 
 constexpr int kWriteAttempts = 2;
+// A QSO line with its CR LF: what a log file holds per contact, near enough
+// to size the rows before reading.
+constexpr qsizetype kBytesPerContact = 76;
 
 [[noreturn]] void Fail(const QString& reason, const QString& path) {
     throw platform::IoError(QStringLiteral("%1: %2").arg(reason, path));
@@ -29,22 +32,76 @@ QString LogFilePath(const QString& fileCall) {
     return platform::ProgramDirectory() + fileCall + QStringLiteral(".log");
 }
 
+namespace {
+
+// The log file's lines are read from its bytes in one pass, split as
+// platform::SplitLines splits their text (CR and LF are the same characters
+// in cp1250, and no other byte decodes to either); only a line that can be a
+// contact is decoded, each on its own.
+OpenedLog ReadContacts(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        Fail(file.errorString(), path);
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        Fail(file.errorString(), path);
+    }
+    OpenedLog read;
+    read.Rows.reserve(size_t(bytes.size() / kBytesPerContact));
+    const char* const data = bytes.constData();
+    // Each contact line is decoded into the same text, which keeps its
+    // room from line to line.
+    QString text;
+    const auto take = [&](qsizetype start, qsizetype end) {
+        if (end == start) {
+            return;
+        }
+        ++read.NonEmptyLines;
+        const QByteArrayView line(data + start, end - start);
+        if (!line.startsWith("QSO:")) {
+            return;
+        }
+        text.resize(line.size());
+        QChar* out = text.data();
+        for (const char byte : line) {
+            *out++ = QChar(platform::Cp1250ToUnicode(static_cast<unsigned char>(byte)));
+        }
+        if (auto row = ParseQsoLine(text)) {
+            read.Rows.push_back(std::move(*row));
+        }
+    };
+    const qsizetype n = bytes.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = data[i];
+        if (c == '\r' || c == '\n') {
+            take(start, i);
+            if (c == '\r' && i + 1 < n && data[i + 1] == '\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+    }
+    take(start, n);
+    read.HasLines = read.NonEmptyLines > 0;
+    if (!read.Rows.empty()) {
+        read.Rows.front()[Mult] = QStringLiteral("1");
+    }
+    return read;
+}
+
+}  // namespace
+
 OpenedLog OpenLogFile(const QString& path) {
-    OpenedLog opened;
     if (!QFile::exists(path)) {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly)) {
             Fail(file.errorString(), path);
         }
-        return opened;
+        return {};
     }
-    for (const QString& line : platform::ReadTextLines(path)) {
-        if (!line.isEmpty()) {
-            ++opened.NonEmptyLines;
-        }
-    }
-    opened.HasLines = opened.NonEmptyLines > 0;
-    return opened;
+    return ReadContacts(path);
 }
 
 std::vector<QsoRow> RowsFromLines(const QStringList& lines) {
@@ -62,7 +119,7 @@ std::vector<QsoRow> RowsFromLines(const QStringList& lines) {
 }
 
 std::vector<QsoRow> ReadLogRows(const QString& path) {
-    return RowsFromLines(platform::ReadTextLines(path));
+    return ReadContacts(path).Rows;
 }
 
 int LoadLogFile(const QString& path, QsoLogModel& log) {

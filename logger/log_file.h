@@ -23,10 +23,13 @@ QString FileCallOf(const QString& myCall);
 struct OpenedLog {
     int NonEmptyLines = 0;
     bool HasLines = false;
+    // The contacts, as ReadLogRows reads them; empty when HasLines is not set.
+    std::vector<QsoRow> Rows;
 };
 
-// Counts the non-empty lines of the log file, creating it empty when it is
-// missing. Throws platform::IoError.
+// Reads the log file once: counts its non-empty lines (a CR LF, a lone CR or
+// a lone LF ends a line) and reads its contacts, creating the file empty when
+// it is missing. Throws platform::IoError.
 OpenedLog OpenLogFile(const QString& path);
 
 // Reads a log (or a copy of one) into rows; lines that are not QSO lines

@@ -31,10 +31,6 @@ class Clock;
 
 namespace corvatta {
 
-namespace keyer {
-class TfWK;
-class TfMemo;
-}  // namespace keyer
 class QsoLogModel;
 class LogBackups;
 
@@ -67,9 +63,9 @@ class TfMain : public QMainWindow, public TfMainForm {
     // Runs the entry checks on the entry line's text.
     void ValidateEntry();
 
-    // The keyer windows, created after this one; the entry line sends its
-    // messages and bytes through them.
-    void AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo);
+    // The keyer, set up after this window; the entry line sends its messages
+    // and bytes through its link and shows its marks in its windows.
+    void AttachKeyer(KeyerWindows* keyer);
 
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.

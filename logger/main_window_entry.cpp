@@ -22,8 +22,8 @@ void TfMain::BuildEntrySequence() {
     sequence_ = std::make_unique<EntrySequence>(state_, *entryLine_);
 }
 
-void TfMain::AttachKeyer(keyer::TfWK* wk, keyer::TfMemo* memo) {
-    entryLine_->AttachKeyer(wk, memo);
+void TfMain::AttachKeyer(KeyerWindows* keyer) {
+    entryLine_->AttachKeyer(keyer);
 }
 
 bool TfMain::EntryKeyDown(QKeyEvent* event) {

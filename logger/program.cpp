@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include "platform/dialogs.h"
+
 namespace corvatta {
 
 namespace {
@@ -26,43 +28,72 @@ keyer::MainWindowControls ControlsOf(TfMain& m) {
 Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait keyerWait)
     : main(state, clock),
       link(ControlsOf(main)),
-      wk(state, link, std::move(keyerWait)),
-      memo(state, link, wk.Link()) {
-    wk.SetMemoWindow(&memo);
-    main.AttachKeyer(&wk, &memo);
+      keyer(state, link, std::move(keyerWait)),
+      state_(state),
+      mainAtStart_(link.MainWindowPosition()) {
+    // The port's settings are needed for the automatic connection at start,
+    // and are read then, as they always were.
+    keyer::LoadKeyerPortSettings(keyer, state_);
+    main.AttachKeyer(this);
     // The Run/S-P sequence belongs to the entry line; the keyer only reports
     // the steps that move it.
-    QObject::connect(&wk.Link(), &keyer::KeyerLink::exchangeStarted, &main,
+    QObject::connect(&keyer, &keyer::KeyerLink::exchangeStarted, &main,
                      [&state] { state.entry.EntryState = 1; });
-    QObject::connect(&wk, &keyer::TfWK::entrySequenceReset, &main,
-                     [&state] { state.entry.EntryState = 0; });
-    QObject::connect(&main, &TfMain::keyerWindowRequested, &wk, [this] {
+    // From its first opening on, the link's reports reach the options window.
+    QObject::connect(&keyer, &keyer::KeyerLink::portOpened, &main, [this] { KeyerWindow(); });
+    QObject::connect(&keyer, &keyer::KeyerLink::failed, &main, [this](const QString& message) {
+        if (!wk_) {
+            platform::ShowError(message);  // the window shows it once it is there
+        }
+    });
+    QObject::connect(&main, &TfMain::keyerWindowRequested, &main, [this] {
+        keyer::TfWK& wk = KeyerWindow();
         wk.show();
         wk.raise();
         wk.activateWindow();
     });
-    QObject::connect(&main, &TfMain::keyerLinkOpenRequested, &wk, [this] {
-        if (!wk.Link().PortOpen()) {
-            wk.Link().OpenKeyer();
+    QObject::connect(&main, &TfMain::keyerLinkOpenRequested, &main, [this] {
+        if (!keyer.PortOpen()) {
+            keyer.OpenKeyer();
         }
     });
-    QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &wk,
-                     [this] { wk.Link().CloseKeyer(); });
-    QObject::connect(&main, &TfMain::openComRequested, &wk, [this] { wk.Link().OpenOrClose(); });
-    QObject::connect(&main, &TfMain::memoWindowRequested, &memo, [this] { memo.show(); });
+    QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &main,
+                     [this] { keyer.CloseKeyer(); });
+    QObject::connect(&main, &TfMain::openComRequested, &main, [this] { keyer.OpenOrClose(); });
+    QObject::connect(&main, &TfMain::memoWindowRequested, &main, [this] { MemoWindow().show(); });
 
     // The main window tells the operator whenever CW cannot reach the keyer.
     const auto showKeyerOffline = [this] {
-        const keyer::KeyerLink& l = wk.Link();
         main.BKeyerOffline->setVisible(
-            keyer::KeyerOfflineShown(main.EMode->currentIndex(), l.State()));
-        main.BKeyerOffline->setToolTip(l.StatusText());
+            keyer::KeyerOfflineShown(main.EMode->currentIndex(), keyer.State()));
+        main.BKeyerOffline->setToolTip(keyer.StatusText());
     };
-    QObject::connect(&wk.Link(), &keyer::KeyerLink::statusChanged, &main, showKeyerOffline);
+    QObject::connect(&keyer, &keyer::KeyerLink::statusChanged, &main, showKeyerOffline);
     QObject::connect(main.EMode, &QComboBox::currentIndexChanged, &main, showKeyerOffline);
     QObject::connect(main.BKeyerOffline, &QPushButton::clicked, &main,
                      &TfMain::keyerWindowRequested);
     showKeyerOffline();
+}
+
+Program::~Program() = default;
+
+keyer::TfMemo& Program::MemoWindow() {
+    if (!memo_) {
+        memo_ = std::make_unique<keyer::TfMemo>(state_, link, keyer);
+        memo_->PlaceAgainst(mainAtStart_);
+    }
+    return *memo_;
+}
+
+keyer::TfWK& Program::KeyerWindow() {
+    if (!wk_) {
+        keyer::TfMemo& memo = MemoWindow();
+        wk_ = std::make_unique<keyer::TfWK>(state_, link, keyer);
+        wk_->SetMemoWindow(&memo);
+        QObject::connect(wk_.get(), &keyer::TfWK::entrySequenceReset, &main,
+                         [this] { state_.entry.EntryState = 0; });
+    }
+    return *wk_;
 }
 
 }  // namespace corvatta

@@ -1,29 +1,52 @@
-// The logger's three windows as the program runs them: the main window, the
-// keyer options window (which owns the serial port to the keyer) and the
-// memo window, created in that order and wired together. Tests build the
-// same assembly the program runs.
+// The logger as the program runs it: the main window, the link to the keyer
+// (which owns the serial port) and, built the first time they are needed,
+// the keyer options window and the memo window, all wired together. Tests
+// build the same assembly the program runs.
 #pragma once
 
+#include "keyer/keyer_link.h"
 #include "keyer/keyer_window.h"
 #include "keyer/main_window_link.h"
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
 
+#include <QPoint>
+
+#include <memory>
+
 namespace corvatta {
 
-class Program {
+class Program final : public KeyerWindows {
   public:
     // `keyerWait` blocks between the keyer's start-up commands: the real
     // sleep in the program, something quicker in tests that allow it.
     Program(StationState& state, platform::Clock& clock,
             keyer::KeyerWait keyerWait = keyer::SleepOnUiThread);
+    ~Program() override;
 
-    // Members are destroyed in reverse: the memo, then the keyer window
-    // (closing the port and ending its thread), then the main window.
+    // KeyerWindows. The options window is built when it is asked for or the
+    // link first opens (from then on it follows the link's reports); the memo
+    // window when it is shown or something shows a mark in it, and with the
+    // options window, whose "Form Memo" box and keys reach it.
+    keyer::KeyerLink& Keyer() override { return keyer; }
+    keyer::TfWK* BuiltKeyerWindow() override { return wk_.get(); }
+    keyer::TfMemo* BuiltMemoWindow() override { return memo_.get(); }
+    keyer::TfMemo& MemoWindow() override;
+    keyer::TfWK& KeyerWindow();
+
+    // Members are destroyed in reverse: the memo and the keyer windows, then
+    // the link (closing the port and ending its thread), then the main window.
     TfMain main;
     keyer::WidgetMainWindowLink link;
-    keyer::TfWK wk;
-    keyer::TfMemo memo;
+    keyer::KeyerLink keyer;
+
+  private:
+    StationState& state_;
+    // Where the main window stood when the program started: the memo window
+    // sits against that place, whenever it is built.
+    QPoint mainAtStart_;
+    std::unique_ptr<keyer::TfWK> wk_;
+    std::unique_ptr<keyer::TfMemo> memo_;
 };
 
 }  // namespace corvatta

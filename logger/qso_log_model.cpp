@@ -15,6 +15,19 @@ bool Indexed(int column) {
 
 }  // namespace
 
+size_t CellTextHash(QStringView text, size_t seed) noexcept {
+    // FNV-1a over the UTF-16 units, then a finaliser that spreads the bits,
+    // since a hash table picks its bucket from the low ones.
+    quint64 h = 14695981039346656037ULL ^ seed;
+    for (const QChar c : text) {
+        h = (h ^ c.unicode()) * 1099511628211ULL;
+    }
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    return size_t(h);
+}
+
 QsoLogModel::QsoLogModel(QObject* parent) : QAbstractTableModel(parent) {
     rows_.resize(1);
     RebuildIndex();
@@ -149,7 +162,12 @@ LogMatches QsoLogModel::Match(const QString& call, const QString& licYear, const
 
 void QsoLogModel::IndexRow(int row) {
     const QsoRow& r = rows_[size_t(row)];
-    callRows_[Key(r[Call], r[Mode])].insert(row);
+    // Rows are mostly indexed in order (loading, logging): then this appends.
+    std::vector<int>& rows = callRows_[Key(r[Call], r[Mode])];
+    const auto at = std::lower_bound(rows.begin(), rows.end(), row);
+    if (at == rows.end() || *at != row) {
+        rows.insert(at, row);
+    }
     ++yearCounts_[Key(r[LicYear], r[Mode])];
 }
 
@@ -157,7 +175,10 @@ void QsoLogModel::UnindexRow(int row) {
     const QsoRow& r = rows_[size_t(row)];
     const auto c = callRows_.find(Key(r[Call], r[Mode]));
     if (c != callRows_.end()) {
-        c->erase(row);
+        const auto at = std::lower_bound(c->begin(), c->end(), row);
+        if (at != c->end() && *at == row) {
+            c->erase(at);
+        }
         if (c->empty()) {
             callRows_.erase(c);
         }
@@ -171,8 +192,9 @@ void QsoLogModel::UnindexRow(int row) {
 void QsoLogModel::RebuildIndex() {
     callRows_.clear();
     yearCounts_.clear();
+    // Callsigns are many, years a hundred or so: the year table grows by
+    // itself and stays small enough to be quick to look up.
     callRows_.reserve(qsizetype(rows_.size()));
-    yearCounts_.reserve(qsizetype(rows_.size()));
     for (int r = 0; r < RowCount(); ++r) {
         IndexRow(r);
     }

@@ -7,12 +7,17 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QStringView>
 
-#include <set>
 #include <utility>
 #include <vector>
 
 namespace corvatta {
+
+// A hash for the log's short cell texts (callsigns, years, modes): a few
+// multiplications a character, where Qt's general string hash costs several
+// times that per text, and loading or scoring a long log hashes every row.
+size_t CellTextHash(QStringView text, size_t seed = 0) noexcept;
 
 // What the log says about one entry; blank rows take part like any other.
 struct LogMatches {
@@ -76,7 +81,15 @@ class QsoLogModel final : public QAbstractTableModel {
     void CellRefused(int row, int column, const QString& reason);
 
   private:
-    using Key = std::pair<QString, QString>;  // (text, mode)
+    struct Key {
+        QString text;
+        QString mode;
+        Key(const QString& t, const QString& m) : text(t), mode(m) {}
+        friend bool operator==(const Key& a, const Key& b) = default;
+        friend size_t qHash(const Key& k, size_t seed) noexcept {
+            return CellTextHash(k.mode, CellTextHash(k.text, seed));
+        }
+    };
 
     void IndexRow(int row);
     void UnindexRow(int row);
@@ -84,9 +97,9 @@ class QsoLogModel final : public QAbstractTableModel {
     void Changed(int firstRow, int lastRow);
 
     std::vector<QsoRow> rows_;
-    // Rows per (callsign, mode), to find the last one; row counts per
-    // (licence year, mode).
-    QHash<Key, std::set<int>> callRows_;
+    // Rows per (callsign, mode), in ascending order, to find the last one;
+    // row counts per (licence year, mode).
+    QHash<Key, std::vector<int>> callRows_;
     QHash<Key, int> yearCounts_;
 
     int bulkDepth_ = 0;

@@ -46,14 +46,24 @@ class SeenPerMode {
             rare_.insert(key);
             return seen;
         }
-        quint8& bits = common_[text];
+        quint8& bits = common_[CellKey{text}];
         const bool seen = (bits & bit) != 0;
         bits |= bit;
         return seen;
     }
 
   private:
-    QHash<QString, quint8> common_;
+    // Hashed with the log's own cell hash: a long log is scored row by row,
+    // and Qt's general string hash was most of the time it took.
+    struct CellKey {
+        QString text;
+        friend bool operator==(const CellKey& a, const CellKey& b) = default;
+        friend size_t qHash(const CellKey& k, size_t seed) noexcept {
+            return CellTextHash(k.text, seed);
+        }
+    };
+
+    QHash<CellKey, quint8> common_;
     QSet<std::pair<QString, QString>> rare_;
 };
 

@@ -41,7 +41,7 @@ class EntryLineTest : public ::testing::Test {
         program_->main.ClockTimerTick();
         QApplication::setActiveWindow(&program_->main);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&program_->main));
-        program_->wk.OpenKeyer();
+        program_->keyer.OpenKeyer();
         ASSERT_TRUE(QTest::qWaitFor([&] { return state_.flags.KeyerReady; }, 3000));
         ASSERT_TRUE(sim_.WaitForIdle());
         sim_.ClearReceived();
@@ -155,7 +155,7 @@ TEST_F(EntryLineTest, SpeedKeysFunctionKeysAndEsc) {
     Key(Qt::Key_F10);  // to S/P
     EXPECT_FALSE(state_.keyer.RunMode);
     EXPECT_EQ(program_->main.LRun->text(), "S/P");
-    EXPECT_EQ(program_->memo.LMemoRun->text(), "S/P");
+    EXPECT_EQ(program_->MemoWindow().LMemoRun->text(), "S/P");
     const bool esm = state_.keyer.EnterSendMsg;
     Key(Qt::Key_F11);
     EXPECT_NE(state_.keyer.EnterSendMsg, esm);
@@ -235,18 +235,19 @@ TEST_F(EntryLineTest, KeyerOfflineMarkFollowsTheLinkAndTheCategory) {
     Start(true);
     QPushButton* mark = program_->main.BKeyerOffline;
     EXPECT_TRUE(QTest::qWaitFor([&] { return mark->isHidden(); }, 3000));
-    program_->wk.CloseKeyer();
+    program_->keyer.CloseKeyer();
     EXPECT_FALSE(mark->isHidden());
-    EXPECT_EQ(mark->toolTip(), program_->wk.Link().StatusText());
+    EXPECT_EQ(mark->toolTip(), program_->keyer.StatusText());
     program_->main.EMode->setCurrentIndex(1);  // SSB: no keyer needed
     EXPECT_TRUE(mark->isHidden());
     program_->main.EMode->setCurrentIndex(2);  // MIX
     EXPECT_FALSE(mark->isHidden());
-    program_->wk.OpenKeyer();
+    program_->keyer.OpenKeyer();
     EXPECT_TRUE(QTest::qWaitFor([&] { return mark->isHidden(); }, 3000));
-    program_->wk.CloseKeyer();
+    program_->keyer.CloseKeyer();
     QTest::mouseClick(mark, Qt::LeftButton);
-    EXPECT_TRUE(program_->wk.isVisible());
+    ASSERT_NE(program_->BuiltKeyerWindow(), nullptr);
+    EXPECT_TRUE(program_->BuiltKeyerWindow()->isVisible());
 }
 
 }  // namespace

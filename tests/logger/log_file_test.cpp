@@ -11,6 +11,7 @@
 #include "platform/cp1250.h"
 #include "platform/errors.h"
 #include "platform/ini_file.h"
+#include "platform/text_file.h"
 #include "tests/support/disk_limits.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_program_dir.h"
@@ -379,6 +380,48 @@ TEST_F(LogFileTest, NonQsoLinesAreSkippedOnLoad) {
     EXPECT_EQ(shown.score.EPoint, "5");
     EXPECT_EQ(LoadLogFile(dir.File("missing.log"), log), -1);
     EXPECT_EQ(state.log.QsoCount, 3);
+}
+
+// The file is read once for its line count and its contacts: the count is
+// that of the non-empty lines as the text reader splits them, and the rows
+// are those the text reader's lines give.
+TEST_F(LogFileTest, OneReadCountsLinesAsTheTextReaderSplitsThem) {
+    const QByteArray a =
+        platform::EncodeCp1250(CabrilloQsoLine(book.Own(), "07:12", "S51A", "80", "CW"));
+    const QByteArray b =
+        platform::EncodeCp1250(CabrilloQsoLine(book.Own(), "07:13", "S52Č", "81", "SSB"));
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        int nonEmpty;
+        size_t contacts;
+    } cases[] = {
+        {"CR LF", a + "\r\n" + b + "\r\n", 2, 2},
+        {"LF only", a + "\n" + b + "\n", 2, 2},
+        {"lone CR", a + "\r" + b + "\r", 2, 2},
+        {"no final line end", a + "\r\n" + b, 2, 2},
+        {"empty lines", "\r\n\n" + a + "\r\n\r\n\r\r\n" + b + "\n\n", 2, 2},
+        {"LF CR is two ends", a + "\n\r" + b, 2, 2},
+        {"other lines count", "START-OF-LOG: 2.0\r\n" + a + "\r\n \r\nQSO:\r\n", 4, 2},
+        {"only line ends", "\r\n\r\n\n\r", 0, 0},
+        {"empty file", "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        dir.Write("S59ABC.log", c.bytes);
+        const OpenedLog opened = OpenLogFile(book.LogFileName());
+        EXPECT_EQ(opened.NonEmptyLines, c.nonEmpty) << c.name;
+        EXPECT_EQ(opened.HasLines, c.nonEmpty > 0) << c.name;
+        const std::vector<QsoRow> byText =
+            RowsFromLines(platform::ReadTextLines(book.LogFileName()));
+        EXPECT_EQ(opened.Rows.size(), c.contacts) << c.name;
+        EXPECT_EQ(opened.Rows, byText) << c.name;
+        EXPECT_EQ(ReadLogRows(book.LogFileName()), byText) << c.name;
+    }
+    // A missing file is created empty and holds nothing.
+    const OpenedLog created = OpenLogFile(dir.File("S51NEW.log"));
+    EXPECT_EQ(created.NonEmptyLines, 0);
+    EXPECT_TRUE(created.Rows.empty());
+    EXPECT_TRUE(QFile::exists(dir.File("S51NEW.log")));
 }
 
 TEST_F(LogFileTest, ImportACopyMadeUnderAnotherCallsign) {
