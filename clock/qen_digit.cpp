@@ -4,6 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 namespace tickwell {
 
 TqenDigit::TqenDigit(QWidget* parent) : QWidget(parent) {
@@ -95,13 +98,41 @@ TqenDigit::Look TqenDigit::CurrentLook() const {
             palette().color(QPalette::Dark)};
 }
 
+QImage& TqenDigit::KeptRendering(const Look& look, std::size_t index) {
+    // The clock repaints a digit every second all day, and a character looks
+    // the same each time, so its whole rendering is kept. Renderings belong
+    // to a look, not to a control: the clock's four large digits look alike,
+    // and so do its two seconds digits, so a figure drawn for one is there
+    // for the others. The few looks used last are kept; one no longer in use
+    // (the colours before a change, say) drops out.
+    struct Kept {
+        Look look;
+        std::array<QImage, SegmentMasks.size()> images;
+        unsigned long lastUse = 0;
+    };
+    constexpr std::size_t kKeptLooks = 6;
+    static std::vector<Kept> kept;
+    static unsigned long uses = 0;
+
+    auto found =
+        std::find_if(kept.begin(), kept.end(), [&](const Kept& k) { return k.look == look; });
+    if (found == kept.end()) {
+        if (kept.size() < kKeptLooks) {
+            found = kept.insert(kept.end(), Kept{look, {}, 0});
+        } else {
+            found = std::min_element(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+                return a.lastUse < b.lastUse;
+            });
+            *found = Kept{look, {}, 0};
+        }
+    }
+    found->lastUse = ++uses;
+    return found->images[index];
+}
+
 void TqenDigit::paintEvent(QPaintEvent*) {
     const Look look = CurrentLook();
-    if (!(look == keptLook_)) {
-        kept_ = {};
-        keptLook_ = look;
-    }
-    QImage& image = kept_[SegmentIndex(digit_)];
+    QImage& image = KeptRendering(look, SegmentIndex(digit_));
     if (image.isNull()) {
         // Drawn at the screen's pixel ratio, so that copying it gives the
         // very pixels that drawing on the window would.

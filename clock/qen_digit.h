@@ -1,7 +1,7 @@
 // TqenDigit: a small control that shows one character of "0123456789:" (or
 // nothing) as a seven-segment figure on a bottom-line bevel. It takes no
 // input and repaints only when one of its properties really changes; each
-// character is drawn once and copied on later paints.
+// character is drawn once for each look and copied on later paints.
 #pragma once
 
 #include "clock/segment_geometry.h"
@@ -63,16 +63,13 @@ class TqenDigit : public QWidget {
 
     void SetColor(QColor& field, const QColor& color);
     Look CurrentLook() const;
+    // The kept rendering of the figure at index for look; null until drawn.
+    static QImage& KeptRendering(const Look& look, std::size_t index);
 
     DigitColors colors_;
     int lineWidth_ = 7;
     int border_ = 10;
     char digit_ = '\0';
-    // The clock repaints a digit every second all day, and a character looks
-    // the same each time: its whole rendering is kept, one per figure, and
-    // dropped when anything in the look changes.
-    Look keptLook_;
-    std::array<QImage, SegmentMasks.size()> kept_;
 };
 
 // The whole control as it appears on screen, width x height, drawn afresh.

@@ -1,13 +1,17 @@
 // The digit control keeps each character's rendering and copies it on later
-// paints. What it shows must stay pixel for pixel what drawing the control
-// afresh on every paint gives, for every character, and must follow every
-// change of a property, the size or the colours around it.
+// paints, shared with the other controls of the same look. What it shows
+// must stay pixel for pixel what drawing the control afresh on every paint
+// gives, for every character, and must follow every change of a property,
+// the size or the colours around it.
 #include "clock/qen_digit.h"
 #include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QPainter>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -141,6 +145,29 @@ TEST_F(DigitRendering, KeptRenderingsFollowEveryChange) {
     bevel.setColor(QPalette::Dark, QColor(4, 5, 6));
     digit_->setPalette(bevel);
     ExpectEveryCharacterAsDrawnAfresh("bevel colours");
+}
+
+TEST_F(DigitRendering, ControlsShareRenderingsOnlyWithTheirOwnLook) {
+    // Pairs of controls that look alike, and more looks in use at once than
+    // are kept, shown in turns: no control shows another look's figure, and
+    // a look that dropped out is drawn again correctly.
+    std::vector<std::unique_ptr<TqenDigit>> controls;
+    for (int i = 0; i < 16; ++i) {
+        controls.push_back(std::make_unique<TqenDigit>(&face_));
+        digit_ = controls.back().get();
+        Configure(kLooks[0]);
+        digit_->SetForeColor(QColor(0, 0, 16 * (i / 2)));
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (char c : kCharacters) {
+            for (std::size_t i = 0; i < controls.size(); ++i) {
+                digit_ = controls[i].get();
+                digit_->SetDigit(c);
+                EXPECT_EQ(Shown(), Expected(c)) << "control " << i << ", character " << int(c);
+            }
+        }
+    }
+    digit_ = nullptr;
 }
 
 }  // namespace
