@@ -35,6 +35,9 @@ class TqenDigit : public QWidget {
     void SetForeColor(const QColor& color);
     void SetOffColor(const QColor& color);
     void SetDigit(char digit);
+    // The same without asking for a repaint; true when the character
+    // changed. For a window that repaints the controls it changed itself.
+    bool PutDigit(char digit);
     // Ignored, silently, when the figure would no longer fit the control's
     // current size; so the size must be set first.
     void SetLineWidth(int lineWidth);
@@ -61,10 +64,18 @@ class TqenDigit : public QWidget {
         friend bool operator==(const Look&, const Look&) = default;
     };
 
+    // What is kept for a look: the map of its figure, and each character's
+    // whole rendering once it has been shown.
+    struct Kept {
+        Look look;
+        FigureMap map;
+        std::array<QImage, SegmentMasks.size()> renderings;
+        unsigned long lastUse = 0;
+    };
+
     void SetColor(QColor& field, const QColor& color);
     Look CurrentLook() const;
-    // The kept rendering of the figure at index for look; null until drawn.
-    static QImage& KeptRendering(const Look& look, std::size_t index);
+    static Kept& KeptFor(const Look& look);
 
     DigitColors colors_;
     int lineWidth_ = 7;
@@ -76,5 +87,8 @@ class TqenDigit : public QWidget {
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
                        const QColor& highlight, const QColor& shadow);
+// The same around a figure bitmap of (width - 2) x (height - 2).
+void PaintDigitControl(QPainter& painter, int width, int height, const QImage& figure,
+                       const QColor& behind, const QColor& highlight, const QColor& shadow);
 
 }  // namespace tickwell
