@@ -76,7 +76,7 @@ QChar TimeSeparator(const QLocale& locale) {
 
 QString TimeText(const QDateTime& time, QChar separator) {
     // Built in place: the clock asks for it every second, and formatting
-    // through QString::arg cost more than anything else the tick does.
+    // through QString::arg cost several times what reading the clock does.
     const QTime t = time.time();
     QString text(8, separator);
     const auto put = [&text](qsizetype at, int value) {
