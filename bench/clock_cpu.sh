@@ -50,6 +50,8 @@ median() {
 }
 
 declare -A cpu wake
+declare -a run_ms
+ratios=""
 for ((run = 1; run <= runs; run++)); do
   pids=()
   # Rotate the start order from run to run.
@@ -65,15 +67,21 @@ for ((run = 1; run <= runs; run++)); do
     w0[$i]=$(wakeups "${pids[$i]}")
   done
   sleep "$seconds"
-  line="run $run:"
+  # The load says how far a run can be trusted: on a busy machine every
+  # wake-up costs more, and the two programs do not suffer alike.
+  line="run $run (load $(cut -d' ' -f1 /proc/loadavg)):"
   for ((i = 0; i < count; i++)); do
     ms=$(awk -v a="${c0[$i]}" -v b="$(cpu_ns "${pids[$i]}")" 'BEGIN { printf "%.1f", (b - a) / 1e6 }')
     w=$(($(wakeups "${pids[$i]}") - w0[i]))
+    run_ms[$i]=$ms
     cpu[${names[$i]}]+="$ms "
     wake[${names[$i]}]+="$w "
     line+=$(printf '  %s %7.1f ms, %4d wake-ups' "${names[$i]}" "$ms" "$w")
   done
   echo "$line"
+  # Both programs of a run share its conditions; the median of the runs'
+  # own ratios is the steadier figure when the machine's load drifts.
+  ratios+="$(awk -v t="${run_ms[0]}" -v x="${run_ms[1]}" 'BEGIN { printf "%.3f", t / x }') "
   kill "${pids[@]}" 2>/dev/null || true
   wait "${pids[@]}" 2>/dev/null || true
   pids=()
@@ -88,6 +96,7 @@ for name in "${names[@]}"; do
 done
 awk -v t="$median_Tickwell" -v x="$median_xclock" \
   'BEGIN { printf "Tickwell / xclock: %.2f\n", t / x }'
+printf 'median of the runs'"'"' own ratios: %.2f\n' "$(tr ' ' '\n' <<<"$ratios" | grep . | median)"
 if [[ -n "$reference" ]]; then
   awk -v r="$median_reference" -v x="$median_xclock" -v t="$median_Tickwell" \
     'BEGIN { printf "reference / xclock: %.2f; Tickwell / reference: %.2f\n", r / x, t / r }'

@@ -1,5 +1,7 @@
 // What one tick of the clock costs: the time text and the repaint of one
-// large and one small digit, the work done every second all day long.
+// large and one small digit drawn afresh; and what a character not shown
+// before costs the digit control, which looks its figure up in the map of
+// its look's shapes instead of drawing it.
 #include "clock/clock_settings.h"
 #include "clock/qen_digit.h"
 
@@ -9,14 +11,15 @@
 
 namespace {
 
+const tickwell::DigitColors kClockColors{QColor(255, 251, 240), QColor(0, 0, 128),
+                                         QColor(255, 251, 240)};
+
 void PaintDigit(benchmark::State& state, int width, int height, int lineWidth, int border) {
     QImage target(width, height, QImage::Format_RGB32);
-    const tickwell::DigitColors colors{QColor(255, 251, 240), QColor(0, 0, 128),
-                                       QColor(255, 251, 240)};
     char digit = '0';
     for (auto _ : state) {
         QPainter painter(&target);
-        tickwell::PaintDigitControl(painter, width, height, lineWidth, border, colors, digit,
+        tickwell::PaintDigitControl(painter, width, height, lineWidth, border, kClockColors, digit,
                                     QColor(255, 251, 240), Qt::white, Qt::gray);
         digit = digit == '9' ? '0' : char(digit + 1);
         benchmark::ClobberMemory();
@@ -32,6 +35,32 @@ void BM_PaintSecondsDigit(benchmark::State& state) {
     PaintDigit(state, 28, 40, 2, 7);
 }
 BENCHMARK(BM_PaintSecondsDigit);
+
+void LookUpFigure(benchmark::State& state, int width, int height, int lineWidth, int border) {
+    const tickwell::FigureMap map(width, height, lineWidth, border);
+    char digit = '0';
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(map.Figure(kClockColors, digit));
+        digit = digit == '9' ? '0' : char(digit + 1);
+    }
+}
+
+void BM_LookUpLargeFigure(benchmark::State& state) {
+    LookUpFigure(state, 55, 80, 8, 6);
+}
+BENCHMARK(BM_LookUpLargeFigure);
+
+void BM_LookUpSecondsFigure(benchmark::State& state) {
+    LookUpFigure(state, 28, 40, 2, 7);
+}
+BENCHMARK(BM_LookUpSecondsFigure);
+
+void BM_MapLargeFigure(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(tickwell::FigureMap(55, 80, 8, 6));
+    }
+}
+BENCHMARK(BM_MapLargeFigure);
 
 void BM_TimeText(benchmark::State& state) {
     QDateTime t(QDate(2027, 1, 17), QTime(9, 5, 7));

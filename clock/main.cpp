@@ -20,6 +20,16 @@ platform::ProgramInfo CommandLineInfo() {
             "(~/.local/share/Tickwell)."};
 }
 
+// Sets an environment variable to 1 unless it is set already; true when it
+// was set here.
+bool SetUnlessSet(const char* name) {
+    if (qEnvironmentVariableIsSet(name)) {
+        return false;
+    }
+    qputenv(name, "1");
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,11 +39,25 @@ int main(int argc, char** argv) {
     // image and then waits for the server to be done with it: one more
     // round trip, and one more wake-up of the process, every second. For a
     // window this small a plain image upload is cheaper. Only the X11
-    // platform reads this variable, and an operator's own setting wins.
-    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) {
-        qputenv("QT_XCB_NO_MITSHM", "1");
-    }
+    // platform reads this variable.
+    //
+    // Qt's own event loop does the clock's one timer and one repaint a
+    // second with less work than the GLib main loop it uses by default;
+    // nothing in the clock needs GLib's (no native dialogs, no GLib-based
+    // plugins).
+    //
+    // Both are read while the application object is made, and an operator's
+    // own settings win. They are taken out again afterwards, so that the
+    // programs the launcher buttons start get the environment the clock got.
+    const bool setMitShm = SetUnlessSet("QT_XCB_NO_MITSHM");
+    const bool setNoGlib = SetUnlessSet("QT_NO_GLIB");
     platform::Application app(argc, argv);
+    if (setMitShm) {
+        qunsetenv("QT_XCB_NO_MITSHM");
+    }
+    if (setNoGlib) {
+        qunsetenv("QT_NO_GLIB");
+    }
     // The name captions the program's message boxes. No display name: Qt
     // would append it to every window's title.
     QApplication::setApplicationName(QStringLiteral("Tickwell"));

@@ -4,6 +4,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <vector>
+
 namespace tickwell {
 
 TqenDigit::TqenDigit(QWidget* parent) : QWidget(parent) {
@@ -32,11 +35,17 @@ void TqenDigit::SetOffColor(const QColor& color) {
 }
 
 void TqenDigit::SetDigit(char digit) {
+    if (PutDigit(digit)) {
+        update();
+    }
+}
+
+bool TqenDigit::PutDigit(char digit) {
     if (digit == digit_) {
-        return;
+        return false;
     }
     digit_ = digit;
-    update();
+    return true;
 }
 
 void TqenDigit::SetLineWidth(int lineWidth) {
@@ -59,9 +68,8 @@ bool TqenDigit::SizeFits(int border, int lineWidth) const {
     return tickwell::SizeFits(width(), height(), border, lineWidth);
 }
 
-void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
-                       const DigitColors& colors, char character, const QColor& behind,
-                       const QColor& highlight, const QColor& shadow) {
+void PaintDigitControl(QPainter& painter, int width, int height, const QImage& figure,
+                       const QColor& behind, const QColor& highlight, const QColor& shadow) {
     // The one-pixel margin beside and above the figure shows the face.
     painter.fillRect(0, 0, width, height, behind);
     // The bevel's bottom line: highlight above shadow, across the full width.
@@ -74,13 +82,15 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
     }
     // The figure is built whole in a bitmap of its own and copied in one go:
     // the outlines of shapes drawn one over another are clipped to it.
-    QImage image(width - 2, height - 2, QImage::Format_RGB32);
-    image.fill(colors.back);
-    {
-        QPainter figure(&image);
-        DrawDigit(figure, width, height, lineWidth, border, colors, character);
-    }
-    painter.drawImage(1, 1, image);
+    painter.drawImage(1, 1, figure);
+}
+
+void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
+                       const DigitColors& colors, char character, const QColor& behind,
+                       const QColor& highlight, const QColor& shadow) {
+    PaintDigitControl(painter, width, height,
+                      DrawFigure(width, height, lineWidth, border, colors, character), behind,
+                      highlight, shadow);
 }
 
 TqenDigit::Look TqenDigit::CurrentLook() const {
@@ -95,21 +105,48 @@ TqenDigit::Look TqenDigit::CurrentLook() const {
             palette().color(QPalette::Dark)};
 }
 
+TqenDigit::Kept& TqenDigit::KeptFor(const Look& look) {
+    // The clock repaints a digit every second all day, and a character looks
+    // the same each time, so its whole rendering is kept. Renderings belong
+    // to a look, not to a control: the clock's four large digits look alike,
+    // and so do its two seconds digits, so a figure drawn for one is there
+    // for the others. The few looks used last are kept; one no longer in use
+    // (the colours before a change, say) drops out.
+    constexpr std::size_t kKeptLooks = 6;
+    static std::vector<Kept> kept;
+    static unsigned long uses = 0;
+
+    auto found =
+        std::find_if(kept.begin(), kept.end(), [&](const Kept& k) { return k.look == look; });
+    if (found == kept.end()) {
+        if (kept.size() < kKeptLooks) {
+            found = kept.insert(kept.end(), Kept{look, {}, {}, 0});
+        } else {
+            found = std::min_element(kept.begin(), kept.end(), [](const Kept& a, const Kept& b) {
+                return a.lastUse < b.lastUse;
+            });
+            *found = Kept{look, {}, {}, 0};
+        }
+        // Drawing the shapes is what costs; each further character of the
+        // look is then looked up in the map, not drawn.
+        found->map = FigureMap(look.size.width(), look.size.height(), look.lineWidth, look.border);
+    }
+    found->lastUse = ++uses;
+    return *found;
+}
+
 void TqenDigit::paintEvent(QPaintEvent*) {
     const Look look = CurrentLook();
-    if (!(look == keptLook_)) {
-        kept_ = {};
-        keptLook_ = look;
-    }
-    QImage& image = kept_[SegmentIndex(digit_)];
+    Kept& kept = KeptFor(look);
+    QImage& image = kept.renderings[SegmentIndex(digit_)];
     if (image.isNull()) {
         // Drawn at the screen's pixel ratio, so that copying it gives the
         // very pixels that drawing on the window would.
         image = QImage((QSizeF(look.size) * look.pixelRatio).toSize(), QImage::Format_RGB32);
         image.setDevicePixelRatio(look.pixelRatio);
         QPainter painter(&image);
-        PaintDigitControl(painter, width(), height(), lineWidth_, border_, colors_, digit_,
-                          look.behind, look.highlight, look.shadow);
+        PaintDigitControl(painter, width(), height(), kept.map.Figure(colors_, digit_), look.behind,
+                          look.highlight, look.shadow);
     }
     QPainter painter(this);
     painter.drawImage(0, 0, image);

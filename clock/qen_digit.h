@@ -1,7 +1,7 @@
 // TqenDigit: a small control that shows one character of "0123456789:" (or
 // nothing) as a seven-segment figure on a bottom-line bevel. It takes no
 // input and repaints only when one of its properties really changes; each
-// character is drawn once and copied on later paints.
+// character is drawn once for each look and copied on later paints.
 #pragma once
 
 #include "clock/segment_geometry.h"
@@ -35,6 +35,9 @@ class TqenDigit : public QWidget {
     void SetForeColor(const QColor& color);
     void SetOffColor(const QColor& color);
     void SetDigit(char digit);
+    // The same without asking for a repaint; true when the character
+    // changed. For a window that repaints the controls it changed itself.
+    bool PutDigit(char digit);
     // Ignored, silently, when the figure would no longer fit the control's
     // current size; so the size must be set first.
     void SetLineWidth(int lineWidth);
@@ -61,23 +64,31 @@ class TqenDigit : public QWidget {
         friend bool operator==(const Look&, const Look&) = default;
     };
 
+    // What is kept for a look: the map of its figure, and each character's
+    // whole rendering once it has been shown.
+    struct Kept {
+        Look look;
+        FigureMap map;
+        std::array<QImage, SegmentMasks.size()> renderings;
+        unsigned long lastUse = 0;
+    };
+
     void SetColor(QColor& field, const QColor& color);
     Look CurrentLook() const;
+    static Kept& KeptFor(const Look& look);
 
     DigitColors colors_;
     int lineWidth_ = 7;
     int border_ = 10;
     char digit_ = '\0';
-    // The clock repaints a digit every second all day, and a character looks
-    // the same each time: its whole rendering is kept, one per figure, and
-    // dropped when anything in the look changes.
-    Look keptLook_;
-    std::array<QImage, SegmentMasks.size()> kept_;
 };
 
 // The whole control as it appears on screen, width x height, drawn afresh.
 void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, int border,
                        const DigitColors& colors, char character, const QColor& behind,
                        const QColor& highlight, const QColor& shadow);
+// The same around a figure bitmap of (width - 2) x (height - 2).
+void PaintDigitControl(QPainter& painter, int width, int height, const QImage& figure,
+                       const QColor& behind, const QColor& highlight, const QColor& shadow);
 
 }  // namespace tickwell

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPen>
+#include <algorithm>
 #include <cstring>
 
 namespace tickwell {
@@ -84,6 +85,86 @@ void DrawDigit(QPainter& painter, int width, int height, int lineWidth, int bord
         const QColor& fill = IsLit(mask, Shape(i)) ? colors.fore : colors.off;
         DrawSegment(painter, boxes[std::size_t(i)], cut, fill, colors.off);
     }
+}
+
+QImage DrawFigure(int width, int height, int lineWidth, int border, const DigitColors& colors,
+                  char character) {
+    QImage image(std::max(0, width - 2), std::max(0, height - 2), QImage::Format_RGB32);
+    if (image.isNull()) {
+        return image;
+    }
+    image.fill(colors.back);
+    QPainter painter(&image);
+    DrawDigit(painter, width, height, lineWidth, border, colors, character);
+    return image;
+}
+
+namespace {
+
+// A colour that stands for what is shown at a pixel in the map's drawing.
+QColor Marker(int shown) {
+    return QColor(0, 0, shown);
+}
+
+// Opaque colours of the plain kind are painted as exactly their own values;
+// anything else is blended or converted and is left to the painter.
+bool PaintsAsItself(const QColor& color) {
+    return color.spec() == QColor::Rgb && color.alpha() == 255;
+}
+
+}  // namespace
+
+FigureMap::FigureMap(int width, int height, int lineWidth, int border)
+    : width_(width), height_(height), lineWidth_(lineWidth), border_(border) {
+    // The figure drawn as DrawDigit draws it, each fill and outline in a
+    // colour of its own: what is left at a pixel is whichever came last.
+    // Without antialiasing a shape covers the same pixels whatever its
+    // colours, so this holds for any opaque ones.
+    static_assert(2 * kShapeCount + 1 <= 255);
+    QImage image(std::max(0, width - 2), std::max(0, height - 2), QImage::Format_RGB32);
+    if (image.isNull()) {
+        return;
+    }
+    image.fill(Marker(0));
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, false);
+        const auto boxes = DigitBoxes(width, height, lineWidth, border);
+        for (int i = 0; i < kShapeCount; ++i) {
+            DrawSegment(painter, boxes[std::size_t(i)], lineWidth / 2, Marker(2 * i + 1),
+                        Marker(2 * i + 2));
+        }
+    }
+    shown_.reserve(std::size_t(image.width()) * std::size_t(image.height()));
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            shown_.push_back(std::uint8_t(qBlue(line[x])));
+        }
+    }
+}
+
+QImage FigureMap::Figure(const DigitColors& colors, char character) const {
+    if (!PaintsAsItself(colors.back) || !PaintsAsItself(colors.fore) ||
+        !PaintsAsItself(colors.off)) {
+        return DrawFigure(width_, height_, lineWidth_, border_, colors, character);
+    }
+    const std::uint16_t mask = SegmentMask(character);
+    std::array<QRgb, 2 * kShapeCount + 1> colorOf{};
+    colorOf[0] = colors.back.rgb();
+    for (int i = 0; i < kShapeCount; ++i) {
+        colorOf[std::size_t(2 * i + 1)] = (IsLit(mask, Shape(i)) ? colors.fore : colors.off).rgb();
+        colorOf[std::size_t(2 * i + 2)] = colors.off.rgb();
+    }
+    QImage image(std::max(0, width_ - 2), std::max(0, height_ - 2), QImage::Format_RGB32);
+    auto shown = shown_.begin();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            line[x] = colorOf[*shown++];
+        }
+    }
+    return image;
 }
 
 }  // namespace tickwell

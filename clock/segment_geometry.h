@@ -5,9 +5,11 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 #include <QPoint>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 class QPainter;
 
@@ -80,5 +82,32 @@ void DrawSegment(QPainter& painter, const Box& box, int cut, const QColor& fill,
 // The painter's origin is where the figure's (0, 0) goes.
 void DrawDigit(QPainter& painter, int width, int height, int lineWidth, int border,
                const DigitColors& colors, char character);
+
+// The figure bitmap of a control, (width - 2) x (height - 2): the back
+// colour with the figure drawn on it, clipped to the bitmap.
+QImage DrawFigure(int width, int height, int lineWidth, int border, const DigitColors& colors,
+                  char character);
+
+// Which shape shows at each pixel of a figure bitmap, and whether by its
+// fill or by its outline, where DrawDigit leaves shapes drawn one over
+// another. Drawn once for a size; any character in opaque colours then
+// follows pixel for pixel by looking its colours up, without drawing.
+class FigureMap {
+  public:
+    FigureMap() = default;
+    FigureMap(int width, int height, int lineWidth, int border);
+
+    // What DrawFigure gives for the same size, line width and border.
+    QImage Figure(const DigitColors& colors, char character) const;
+
+  private:
+    int width_ = 0;
+    int height_ = 0;
+    int lineWidth_ = 0;
+    int border_ = 0;
+    // Per pixel, row by row: 0 for the back colour, 2n + 1 for the fill of
+    // shape n, 2n + 2 for its outline.
+    std::vector<std::uint8_t> shown_;
+};
 
 }  // namespace tickwell

@@ -1,13 +1,17 @@
 // The digit control keeps each character's rendering and copies it on later
-// paints. What it shows must stay pixel for pixel what drawing the control
-// afresh on every paint gives, for every character, and must follow every
-// change of a property, the size or the colours around it.
+// paints, shared with the other controls of the same look. What it shows
+// must stay pixel for pixel what drawing the control afresh on every paint
+// gives, for every character, and must follow every change of a property,
+// the size or the colours around it.
 #include "clock/qen_digit.h"
 #include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
 #include <QImage>
 #include <QPainter>
+
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -57,6 +61,41 @@ const Look kLooks[] = {
 
 // Every character with a figure, the blank, and two without one.
 const QByteArray kCharacters("0123456789:\0 A", 14);
+
+// A figure looked up in the map of its shapes is the figure drawn, for
+// sizes where shapes overlap, touch, vanish or run off the bitmap, in
+// colours that may coincide; colours the painter would blend or convert
+// are drawn as before.
+TEST(FigureMap, EveryCharacterAsDrawn) {
+    struct Size {
+        int width, height, lineWidth, border;
+    };
+    const Size sizes[] = {
+        {55, 80, 8, 6}, {35, 80, 7, 6}, {28, 40, 2, 7}, {57, 81, 7, 10}, {31, 45, 3, 2},
+        {20, 30, 0, 0}, {20, 30, 1, 0}, {16, 20, 6, 0}, {3, 3, 1, 1},    {4, 9, 2, 5},
+    };
+    const DigitColors colourSets[] = {
+        {kCream, QColor(0, 0, 128), kCream},
+        DigitColors{},
+        {QColor(1, 2, 3), QColor(1, 2, 3), QColor(250, 251, 252)},
+        {QColor(0, 0, 0, 128), QColor(255, 0, 0), QColor(128, 0, 0)},
+        {QColor(0, 0, 0), QColor::fromHsvF(0.3, 0.71, 0.37), QColor(128, 0, 0)},
+        {QColor(0, 0, 0), QColor(255, 0, 0), QColor(128, 0, 0, 0)},
+    };
+    for (const Size& size : sizes) {
+        const tickwell::FigureMap map(size.width, size.height, size.lineWidth, size.border);
+        for (const DigitColors& colors : colourSets) {
+            for (char c : kCharacters) {
+                EXPECT_EQ(map.Figure(colors, c),
+                          tickwell::DrawFigure(size.width, size.height, size.lineWidth, size.border,
+                                               colors, c))
+                    << size.width << "x" << size.height << " line " << size.lineWidth << " border "
+                    << size.border << ", colours " << &colors - colourSets << ", character "
+                    << int(c);
+            }
+        }
+    }
+}
 
 class DigitRendering : public ::testing::Test {
   protected:
@@ -141,6 +180,29 @@ TEST_F(DigitRendering, KeptRenderingsFollowEveryChange) {
     bevel.setColor(QPalette::Dark, QColor(4, 5, 6));
     digit_->setPalette(bevel);
     ExpectEveryCharacterAsDrawnAfresh("bevel colours");
+}
+
+TEST_F(DigitRendering, ControlsShareRenderingsOnlyWithTheirOwnLook) {
+    // Pairs of controls that look alike, and more looks in use at once than
+    // are kept, shown in turns: no control shows another look's figure, and
+    // a look that dropped out is drawn again correctly.
+    std::vector<std::unique_ptr<TqenDigit>> controls;
+    for (int i = 0; i < 16; ++i) {
+        controls.push_back(std::make_unique<TqenDigit>(&face_));
+        digit_ = controls.back().get();
+        Configure(kLooks[0]);
+        digit_->SetForeColor(QColor(0, 0, 16 * (i / 2)));
+    }
+    for (int pass = 0; pass < 2; ++pass) {
+        for (char c : kCharacters) {
+            for (std::size_t i = 0; i < controls.size(); ++i) {
+                digit_ = controls[i].get();
+                digit_->SetDigit(c);
+                EXPECT_EQ(Shown(), Expected(c)) << "control " << i << ", character " << int(c);
+            }
+        }
+    }
+    digit_ = nullptr;
 }
 
 }  // namespace

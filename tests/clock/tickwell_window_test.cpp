@@ -1,4 +1,5 @@
 #include "clock/tickwell_window.h"
+#include "platform/colors.h"
 #include "platform/ini_file.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
@@ -8,12 +9,15 @@
 #include <gtest/gtest.h>
 #include <QDir>
 #include <QFile>
+#include <QPainter>
+#include <QScreen>
 #include <QTest>
 
 #include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -336,6 +340,43 @@ TEST_F(ClockWindow, ATickRepaintsOnlyTheDigitsThatChanged) {
     EXPECT_EQ(paintsAfterTick(2), ".....xx");   // 09:05:10
     EXPECT_EQ(paintsAfterTick(0), ".......");   // the same second again
     EXPECT_EQ(paintsAfterTick(50), "....xx.");  // 09:06:00
+}
+
+// What the window shows of the seconds digit after each tick is that digit's
+// figure of the new second, drawn afresh: the tick must reach the screen,
+// with the right figure, whether a character is new to the digit or was
+// shown before.
+TEST_F(ClockWindow, TheScreenShowsEachNewSecondAfterItsTick) {
+    auto w = Open(kGoodIni);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
+    const tickwell::TqenDigit& units = *w->Digit(6);
+    const QPoint at = units.mapTo(w.get(), QPoint(0, 0));
+    const auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        return w->screen()
+            ->grabWindow(w->winId(), at.x(), at.y(), units.width(), units.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto drawn = [&](char c) {
+        QImage image(units.size(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        tickwell::PaintDigitControl(
+            painter, units.width(), units.height(), units.LineWidth(), units.Border(),
+            {units.BackColor(), units.ForeColor(), units.OffColor()}, c,
+            platform::ColorOf(QStringLiteral("clCream")), units.palette().color(QPalette::Light),
+            units.palette().color(QPalette::Dark));
+        return image;
+    };
+    w->TimerTickTimer();  // 09:05:07
+    EXPECT_EQ(onScreen(), drawn('7'));
+    // 08, 09, 10, 11, then 17 again: each second a new figure, then one
+    // shown before.
+    for (const auto& [seconds, c] : {std::pair{1, '8'}, {1, '9'}, {1, '0'}, {1, '1'}, {6, '7'}}) {
+        clock_.AdvanceMs(seconds * 1000);
+        w->TimerTickTimer();
+        EXPECT_EQ(onScreen(), drawn(c)) << c;
+    }
 }
 
 }  // namespace
