@@ -49,6 +49,7 @@ class RigServer {
             8000);
     }
     void Stop() {
+        control_.reset();
         if (process_) {
             process_->kill();
             process_->waitForFinished(3000);
@@ -56,14 +57,19 @@ class RigServer {
         }
     }
     // Turns the dummy radio's knobs, as the operator turns a real one.
+    // One connection for all of them: a fresh client for each command now
+    // and then went unanswered while the logger's own client was polling.
     void Command(const QByteArray& line) {
-        QTcpSocket s;
-        s.connectToHost(QHostAddress::LocalHost, port_);
-        ASSERT_TRUE(s.waitForConnected(5000));
+        if (!control_) {
+            control_ = std::make_unique<QTcpSocket>();
+            control_->connectToHost(QHostAddress::LocalHost, port_);
+            ASSERT_TRUE(control_->waitForConnected(5000));
+        }
+        QTcpSocket& s = *control_;
         s.write(line + "\n");
         // Generous: rigctld answers in milliseconds, but a loaded machine may
         // keep it waiting; the wait ends as soon as the answer is there.
-        ASSERT_TRUE(s.waitForReadyRead(5000));
+        ASSERT_TRUE(s.canReadLine() || s.waitForReadyRead(5000)) << line.constData();
         EXPECT_EQ(s.readLine().trimmed(), "RPRT 0") << line.constData();
     }
     quint16 Port() const { return port_; }
@@ -71,6 +77,7 @@ class RigServer {
   private:
     quint16 port_ = 0;
     std::unique_ptr<QProcess> process_;
+    std::unique_ptr<QTcpSocket> control_;
 };
 
 TEST(RigLink, ModesAndFrequencyTexts) {
