@@ -111,8 +111,6 @@ bool KeyerLink::ClearKeyerBuffer() {
     return SendIfOpen(ClearBufferCommand());
 }
 
-// ---- Opening and closing ------------------------------------------------------
-
 // ---- What the operator is told ---------------------------------------------------
 
 QString KeyerLink::DevicePath() const {
@@ -167,8 +165,7 @@ void KeyerLink::OpenKeyer() {
     }
     StopReconnecting();
     answered_ = false;
-    SetStatus(LinkState::Opening,
-              QStringLiteral("Čakam na odgovor Winkeyerja na %1 ...").arg(DevicePath()));
+    SetStatus(LinkState::Opening, OpeningText(DevicePath()));
     auto& k = state_.keyer;
     wait_(kAfterOpenWaitMs);
     k.ComConnected = true;

@@ -47,7 +47,6 @@ class KeyerLink : public QObject {
     bool Reconnecting() const { return reconnecting_; }
     QTimer* ReadTimer() const { return readTimer_; }
     QTimer* ReconnectTimer() const { return reconnectTimer_; }
-    QTimer* AnswerTimer() const { return answerTimer_; }
 
     // Where the link stands, and the line that tells the operator why and
     // what to do; kept here so a window made later shows it too.

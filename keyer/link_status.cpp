@@ -45,6 +45,10 @@ QString OpenFailureText(const QString& device, int systemCode) {
     return QStringLiteral("Porta %1 ni mogoče odpreti.").arg(device);
 }
 
+QString OpeningText(const QString& device) {
+    return QStringLiteral("Čakam na odgovor Winkeyerja na %1 ...").arg(device);
+}
+
 QString NoAnswerText(const QString& device) {
     return QStringLiteral(
                "Winkeyer na %1 ne odgovarja: preverite njegovo napajanje in kabel, "

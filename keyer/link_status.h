@@ -34,6 +34,8 @@ QString ClosedText();
 // The port could not be opened: `systemCode` is the system's error code
 // (errno; 0 or below when there is none), `device` the path.
 QString OpenFailureText(const QString& device, int systemCode);
+// The port is open and the keyer's answer is awaited.
+QString OpeningText(const QString& device);
 // The port is open but nothing came back from the keyer.
 QString NoAnswerText(const QString& device);
 // The adapter disappeared; the link tries it again every `retrySeconds`
