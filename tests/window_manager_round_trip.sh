@@ -38,7 +38,7 @@ cycle() {
   read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
   frame="$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
   x11_close "$wid"
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
     fail "$program did not end when its window was closed"

@@ -25,11 +25,17 @@ x11_start() {
   rm -f "$dfile"
   Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >/dev/null 2>&1 &
   x11_pids+=($!)
-  for _ in $(seq 100); do [[ -s "$dfile" ]] && break; sleep 0.05; done
+  # Up to 20 s each: a machine busy building and testing may be slow to
+  # start them, and the waits end as soon as each is there.
+  for _ in $(seq 400); do [[ -s "$dfile" ]] && break; sleep 0.05; done
+  if [[ ! -s "$dfile" ]]; then
+    echo "Xvfb did not start"
+    exit 1
+  fi
   export DISPLAY=":$(head -n1 "$dfile")"
   openbox >/dev/null 2>&1 &
   x11_pids+=($!)
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.05
   done
@@ -45,10 +51,10 @@ x11_stop() {
 }
 
 # Prints the id of the first visible window of process $1 whose title
-# matches the regular expression $2, waiting up to 5 s; nothing if none.
+# matches the regular expression $2, waiting up to 15 s; nothing if none.
 x11_wait_window() {
   local wid=""
-  for _ in $(seq 100); do
+  for _ in $(seq 300); do
     wid=$(xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n1)
     [[ -n "$wid" ]] && break
     sleep 0.05
