@@ -109,7 +109,8 @@ QColor Marker(int shown) {
 // Opaque colours of the plain kind are painted as exactly their own values;
 // anything else is blended or converted and is left to the painter.
 bool PaintsAsItself(const QColor& color) {
-    return color.spec() == QColor::Rgb && color.alpha() == 255;
+    // Equal only to an opaque 8-bit RGB colour of the same values.
+    return color == QColor::fromRgb(color.rgb());
 }
 
 }  // namespace

@@ -44,8 +44,7 @@ TfWK::TfWK(StationState& state, MainWindowLink& link, KeyerLink& keyer, QWidget*
       link_(link),
       keyer_(&keyer) {
     BuildWindow();
-    platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
-    bitness_ = platform::BitnessText();
+    PlaceWindow();
     // The first opening of the link builds the window while it reports it.
     if (keyer_->PortOpen()) {
         ShowPortOpen();
@@ -74,7 +73,7 @@ TfWK::~TfWK() {
     keyer_->disconnect(this);
 }
 
-QString TfWK::PortFileName() const {
+QString KeyerPortFileName() {
     return platform::ProgramDirectory() + QStringLiteral("Corvatta.ini");
 }
 
@@ -202,7 +201,7 @@ void TfWK::ConnectHandlers() {
 // ---- Settings of this window ------------------------------------------------
 
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
-    const QString file = platform::ProgramDirectory() + QStringLiteral("Corvatta.ini");
+    const QString file = KeyerPortFileName();
     try {
         keyer.Port()->LoadFromIni(file);
     } catch (const platform::Error& e) {
@@ -217,12 +216,16 @@ void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
 
 void TfWK::LoadKeyerWindowSettings() {
     LoadKeyerPortSettings(*keyer_, state_);
+    PlaceWindow();
+}
+
+void TfWK::PlaceWindow() {
     platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
     bitness_ = platform::BitnessText();
 }
 
 void TfWK::SaveKeyerWindowSettings() {
-    const QString file = PortFileName();
+    const QString file = KeyerPortFileName();
     state_.view.WKTop = y();
     state_.view.WKLeft = x();
     try {

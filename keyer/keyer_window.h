@@ -24,6 +24,8 @@ inline const QString kKeyerWindowCaption = QStringLiteral("Corvattans - WinKeyer
 // The keyer's port settings and this window's place, from the port and
 // profile file; read at program start, whether the window is built or not.
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state);
+// The port and profile file, Corvatta.ini in the program's folder.
+QString KeyerPortFileName();
 
 class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     Q_OBJECT
@@ -59,7 +61,6 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     // --- Settings of this window in the port and profile file.
     void LoadKeyerWindowSettings();
     void SaveKeyerWindowSettings();
-    QString PortFileName() const;
 
     // The link's port and timers, under the names the window always had.
     serial::TComPort* ComPort;
@@ -79,6 +80,8 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
 
   private:
     void BuildWindow();
+    // At its saved place, and the system's bitness for its label.
+    void PlaceWindow();
     void ConnectHandlers();
     void ConnectLink();
     void FillControls();

@@ -104,20 +104,6 @@ OpenedLog OpenLogFile(const QString& path) {
     return ReadContacts(path);
 }
 
-std::vector<QsoRow> RowsFromLines(const QStringList& lines) {
-    std::vector<QsoRow> rows;
-    rows.reserve(size_t(lines.size()));
-    for (const QString& line : lines) {
-        if (auto row = ParseQsoLine(line)) {
-            rows.push_back(std::move(*row));
-        }
-    }
-    if (!rows.empty()) {
-        rows.front()[Mult] = QStringLiteral("1");
-    }
-    return rows;
-}
-
 std::vector<QsoRow> ReadLogRows(const QString& path) {
     return ReadContacts(path).Rows;
 }

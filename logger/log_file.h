@@ -35,8 +35,6 @@ OpenedLog OpenLogFile(const QString& path);
 // Reads a log (or a copy of one) into rows; lines that are not QSO lines
 // are skipped; row 0 gets Mult "1". Throws platform::IoError.
 std::vector<QsoRow> ReadLogRows(const QString& path);
-// Rows from lines already read.
-std::vector<QsoRow> RowsFromLines(const QStringList& lines);
 
 // Rebuilds the model from the file; returns the number of contacts read,
 // or -1 (model untouched) when the file does not exist. Throws IoError.
