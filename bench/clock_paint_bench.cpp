@@ -4,6 +4,7 @@
 // its look's shapes instead of drawing it.
 #include "clock/clock_settings.h"
 #include "clock/qen_digit.h"
+#include "platform/clock.h"
 
 #include <benchmark/benchmark.h>
 #include <QImage>
@@ -63,13 +64,29 @@ void BM_MapLargeFigure(benchmark::State& state) {
 BENCHMARK(BM_MapLargeFigure);
 
 void BM_TimeText(benchmark::State& state) {
-    QDateTime t(QDate(2027, 1, 17), QTime(9, 5, 7));
+    QTime t(9, 5, 7);
     for (auto _ : state) {
         benchmark::DoNotOptimize(tickwell::TimeText(t, u':'));
         t = t.addSecs(1);
     }
 }
 BENCHMARK(BM_TimeText);
+
+// Reading the time of day the clock's way, against a QDateTime reading.
+void BM_SystemTimeOfDay(benchmark::State& state) {
+    const platform::SystemClock clock;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(clock.TimeOfDay(false));
+    }
+}
+BENCHMARK(BM_SystemTimeOfDay);
+
+void BM_QtCurrentDateTime(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(QDateTime::currentDateTime().time());
+    }
+}
+BENCHMARK(BM_QtCurrentDateTime);
 
 }  // namespace
 

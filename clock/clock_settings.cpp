@@ -74,10 +74,9 @@ QChar TimeSeparator(const QLocale& locale) {
     return u':';
 }
 
-QString TimeText(const QDateTime& time, QChar separator) {
+QString TimeText(QTime t, QChar separator) {
     // Built in place: the clock asks for it every second, and formatting
     // through QString::arg cost several times what reading the clock does.
-    const QTime t = time.time();
     QString text(8, separator);
     const auto put = [&text](qsizetype at, int value) {
         text[at] = QChar(u'0' + value / 10);

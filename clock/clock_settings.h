@@ -67,7 +67,7 @@ QString ClockSettingsFile(const QString& programDirectory);
 QChar TimeSeparator(const QLocale& locale);
 
 // "hh:mm:ss" with the given separator.
-QString TimeText(const QDateTime& time, QChar separator);
+QString TimeText(QTime time, QChar separator);
 
 // Which character of the time text each of the seven digits shows: hours,
 // separator, minutes, then the seconds (the second separator has no digit).

@@ -135,7 +135,7 @@ TqenDigit::Kept& TqenDigit::KeptFor(const Look& look) {
     return *found;
 }
 
-void TqenDigit::paintEvent(QPaintEvent*) {
+const QImage& TqenDigit::Rendering() const {
     const Look look = CurrentLook();
     Kept& kept = KeptFor(look);
     QImage& image = kept.renderings[SegmentIndex(digit_)];
@@ -148,8 +148,12 @@ void TqenDigit::paintEvent(QPaintEvent*) {
         PaintDigitControl(painter, width(), height(), kept.map.Figure(colors_, digit_), look.behind,
                           look.highlight, look.shadow);
     }
+    return image;
+}
+
+void TqenDigit::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(0, 0, Rendering());
 }
 
 void TqenDigit::mousePressEvent(QMouseEvent* event) {

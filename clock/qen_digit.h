@@ -45,6 +45,10 @@ class TqenDigit : public QWidget {
 
     bool SizeFits(int border, int lineWidth) const;
 
+    // The whole control as it shows its current character, at the screen's
+    // pixel ratio. Kept, so valid until the look or the character changes.
+    const QImage& Rendering() const;
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     // A click on a digit is the digit's, not the face's behind it.

@@ -187,11 +187,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::TimerTickTimer() {
-    QDateTime now = clock_.Now();
-    if (showUtc_) {
-        now = platform::LocalToUtc(now);
-    }
-    const QString text = TimeText(now, separator_);
+    const QString text = TimeText(clock_.TimeOfDay(showUtc_), separator_);
     std::array<TqenDigit*, 7> changed{};
     std::size_t count = 0;
     for (std::size_t i = 0; i < digits_.size(); ++i) {
@@ -206,6 +202,9 @@ void TForm1::TimerTickTimer() {
     // wakes the loop for one more pass: a sixth or so of what the idle clock
     // spends each second. Several changed digits wait for that one pass,
     // which paints them together.
+    if (blitter_.Show(std::span(changed.data(), count))) {
+        return;
+    }
     if (count == 1) {
         changed[0]->repaint();
     } else {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "clock/clock_settings.h"
+#include "clock/digit_blitter.h"
 #include "clock/qen_digit.h"
 #include "platform/clock.h"
 
@@ -111,6 +112,7 @@ class TForm1 : public QWidget, private ClockSettingsTarget {
     ClickPanel* panelAplication_ = nullptr;
     std::array<ClickPanel*, kButtonCount> buttons_{};
     QTimer* timerTick_ = nullptr;
+    DigitBlitter blitter_;
 };
 
 }  // namespace tickwell

@@ -11,11 +11,23 @@ class Clock {
     virtual ~Clock() = default;
     // Local time under the system zone (the TZ variable is honoured).
     virtual QDateTime Now() const = 0;
+    // Only the time of day, local or UTC, to the second: what a display
+    // ticking every second needs. Read from Now() unless a clock knows a
+    // cheaper way.
+    virtual QTime TimeOfDay(bool utc) const;
 };
 
 class SystemClock final : public Clock {
   public:
     QDateTime Now() const override { return QDateTime::currentDateTime(); }
+    // Straight from the system clock, without a QDateTime: that one asks
+    // the system to look for a changed zone file at every reading, which
+    // costs more than all the rest of a reading. Here the zone is looked
+    // for again once a minute.
+    QTime TimeOfDay(bool utc) const override;
+
+  private:
+    mutable long long zoneReadMinute_ = -1;
 };
 
 // A clock that stands still until told otherwise.

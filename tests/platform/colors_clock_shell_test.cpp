@@ -69,8 +69,35 @@ TEST_F(ZoneTest, FixedClockGivesLocalTimeOfItsInstant) {
     SetTz("Europe/Ljubljana");
     platform::FixedClock clock(QDateTime(QDate(2027, 4, 18), QTime(8, 59, 30), Qt::UTC));
     EXPECT_EQ(clock.Now().toString("hh:mm:ss"), "10:59:30");
+    EXPECT_EQ(clock.TimeOfDay(false), QTime(10, 59, 30));
+    EXPECT_EQ(clock.TimeOfDay(true), QTime(8, 59, 30));
     clock.AdvanceMs(30000);
     EXPECT_EQ(platform::LocalToUtc(clock.Now()).toString("hh:mm:ss"), "09:00:00");
+}
+
+TEST_F(ZoneTest, SystemTimeOfDayAgreesWithQtLocallyAndInUtc) {
+    platform::SystemClock clock;
+    // Half-hour offsets on both sides of UTC, one with daylight saving.
+    for (const char* tz : {"Asia/Kolkata", "America/St_Johns"}) {
+        SetTz(tz);
+        for (const bool utc : {false, true}) {
+            const auto qt = [utc] {
+                const QTime t =
+                    (utc ? QDateTime::currentDateTimeUtc() : QDateTime::currentDateTime()).time();
+                return QTime(t.hour(), t.minute(), t.second());
+            };
+            // Between two of Qt's readings; once more if midnight fell between.
+            QTime before, ours, after;
+            for (int attempt = 0; attempt < 3 && !(before <= after && before.isValid());
+                 ++attempt) {
+                before = qt();
+                ours = clock.TimeOfDay(utc);
+                after = qt();
+            }
+            EXPECT_LE(before, ours) << tz << (utc ? " UTC" : " local");
+            EXPECT_LE(ours, after) << tz << (utc ? " UTC" : " local");
+        }
+    }
 }
 
 TEST(ProgramDirectory, OverrideAndTrailingSeparator) {
