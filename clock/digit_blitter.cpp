@@ -97,7 +97,8 @@ DigitBlitter::~DigitBlitter() {
 }
 
 void DigitBlitter::Forget() {
-    if (connection_) {
+    // Only on the connection they were made on, and only while it is open.
+    if (connection_ && connection_ == Connection()) {
         for (const Uploaded& u : pixmaps_) {
             xcb_free_pixmap(connection_, u.pixmap);
         }
@@ -181,8 +182,11 @@ bool DigitBlitter::Show(std::span<TqenDigit* const> digits) {
         return false;
     }
 
+    // The renderings are held by copy (a shared reference): another
+    // digit's look, drawn for the first time, may move or drop the place
+    // where one was kept.
     struct Part {
-        const QImage* rendering;
+        QImage rendering;
         QPoint origin;
         QRegion region;
     };
@@ -193,14 +197,14 @@ bool DigitBlitter::Show(std::span<TqenDigit* const> digits) {
         if (count == parts.size() || digit->window() != window || PaintedOver(*digit)) {
             return false;
         }
-        const QImage& rendering = digit->Rendering();
+        const QImage rendering = digit->Rendering();
         if (rendering.format() != QImage::Format_RGB32 || rendering.size() != digit->size()) {
             return false;
         }
         const QPoint origin = digit->mapTo(window, QPoint(0, 0));
         QRegion region = digit->visibleRegion().translated(origin);
         all += region;
-        parts[count++] = {&rendering, origin, std::move(region)};
+        parts[count++] = {rendering, origin, std::move(region)};
     }
 
     // Qt's own copy of the window takes the same pixels, marked as changed,
@@ -222,12 +226,12 @@ bool DigitBlitter::Show(std::span<TqenDigit* const> digits) {
     const qsizetype stride = image->bytesPerLine();
     for (std::size_t i = 0; i < count; ++i) {
         const Part& part = parts[i];
-        const std::uint32_t pixmap = PixmapOf(*part.rendering);
+        const std::uint32_t pixmap = PixmapOf(part.rendering);
         for (const QRect& rect : part.region) {
             const QPoint from = rect.topLeft() - part.origin;
             for (int y = 0; y < rect.height(); ++y) {
                 std::memcpy(pixels + (rect.top() + y) * stride + rect.left() * 4,
-                            part.rendering->constScanLine(from.y() + y) + from.x() * 4,
+                            part.rendering.constScanLine(from.y() + y) + from.x() * 4,
                             std::size_t(rect.width()) * 4);
             }
             xcb_copy_area(connection_, pixmap, xcb_window_t(windowId_), gc_, std::int16_t(from.x()),

@@ -86,6 +86,24 @@ TEST_F(DigitsOnX11, TicksReachTheScreenWithoutPaintEventsAndLookPainted) {
     }
 }
 
+TEST_F(DigitsOnX11, DigitsOfLooksNotDrawnBeforeGoTogether) {
+    TickAt(QTime(9, 59, 48));
+    // Seven new looks in one tick: more than are kept, so drawing one
+    // drops another's renderings while the tick still uses them.
+    for (int i = 0; i < 7; ++i) {
+        form_->Digit(i)->SetForeColor(QColor(40 * i, 0, 200));
+    }
+    tickwell::DigitBlitter blitter;
+    std::array<tickwell::TqenDigit*, 7> all{};
+    for (int i = 0; i < 7; ++i) {
+        all[std::size_t(i)] = form_->Digit(i);
+        all[std::size_t(i)]->PutDigit(i == 2 ? ':' : char('0' + i));
+    }
+    EXPECT_TRUE(blitter.Show(all));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(OnScreen(), Painted());
+}
+
 TEST_F(DigitsOnX11, UncoveredWindowShowsTheLatestDigits) {
     TickAt(QTime(9, 59, 48));
     // A window over the clock, then gone: the server asks the clock to draw
