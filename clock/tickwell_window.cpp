@@ -292,7 +292,8 @@ void TForm1::SetFrameless(bool frameless) {
     frameless_ = frameless;
     const bool visible = isVisible();
     const QPoint at = pos();
-    // Changing the frame re-creates the native window; keep its place.
+    // Changing the frame may re-create the native window (or unmap and map
+    // it again); keep its place.
     setWindowFlags(frameless ? kFramelessFlags : kFramedFlags);
     SetWindowSize(width_, height_);
     move(at);

@@ -78,9 +78,10 @@ class DigitsOnX11 : public ::testing::Test {
 };
 
 TEST_F(DigitsOnX11, TicksReachTheScreenWithoutPaintEventsAndLookPainted) {
-    // All digits at once (the first tick), one, two, three and six.
-    for (const QTime time : {QTime(9, 59, 48), QTime(9, 59, 49), QTime(9, 59, 50), QTime(9, 59, 59),
-                             QTime(10, 0, 0), QTime(10, 0, 1)}) {
+    // Digits changed: all seven (the first tick), one, two, one, three,
+    // two, six.
+    for (const QTime time : {QTime(9, 58, 48), QTime(9, 58, 49), QTime(9, 58, 50), QTime(9, 58, 59),
+                             QTime(9, 59, 0), QTime(9, 59, 59), QTime(10, 0, 0)}) {
         EXPECT_TRUE(TickAt(time)) << time.toString().toStdString();
         ASSERT_EQ(OnScreen(), Painted()) << time.toString().toStdString();
     }
