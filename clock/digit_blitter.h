@@ -33,7 +33,7 @@ class DigitBlitter {
 
   private:
     // What the X server is told about the window, learnt once for each
-    // native window (a frame change makes a new one).
+    // native window (Qt may make the window anew, under a new id).
     bool Prepare(QWidget& window);
     void Forget();
     // The server's copy of a rendering, made when first needed.
