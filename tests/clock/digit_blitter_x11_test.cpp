@@ -142,6 +142,18 @@ TEST_F(DigitsOnX11, FrameChangesAndNewNativeWindowsAreDrawnOnToo) {
     EXPECT_EQ(OnScreen(), Painted());
 }
 
+TEST_F(DigitsOnX11, DigitPartlyUnderAMovedOneShowsOnlyItsVisiblePart) {
+    TickAt(QTime(9, 59, 58));
+    EXPECT_TRUE(TickAt(QTime(9, 59, 59)));
+    // The separator, drawn after the hour units, now covers their right
+    // half; it does not change at the next hour, they do.
+    tickwell::TqenDigit* separator = form_->Digit(2);
+    separator->move(separator->x() - 24, separator->y());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(TickAt(QTime(10, 0, 0)));
+    EXPECT_EQ(OnScreen(), Painted());
+}
+
 TEST_F(DigitsOnX11, DigitUnderATransparentControlIsPaintedTheUsualWay) {
     TickAt(QTime(9, 59, 48));
     // A label drawn over the seconds: the digit's pixels alone are not what
