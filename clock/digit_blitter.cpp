@@ -203,14 +203,16 @@ bool DigitBlitter::Show(std::span<TqenDigit* const> digits) {
         }
         const QPoint origin = digit->mapTo(window, QPoint(0, 0));
         QRegion region = digit->visibleRegion().translated(origin);
-        all += region;
+        if (digits.size() > 1) {
+            all += region;
+        }
         parts[count++] = {rendering, origin, std::move(region)};
     }
 
     // Qt's own copy of the window takes the same pixels, marked as changed,
     // so that it still matches the screen when it is next put there (after
     // the window was covered, say).
-    store->beginPaint(all);
+    store->beginPaint(count == 1 ? parts[0].region : all);
     QPaintDevice* device = store->paintDevice();
     auto* image =
         device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;

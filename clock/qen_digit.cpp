@@ -95,14 +95,16 @@ void PaintDigitControl(QPainter& painter, int width, int height, int lineWidth, 
 
 TqenDigit::Look TqenDigit::CurrentLook() const {
     const QWidget* face = parentWidget() ? parentWidget() : this;
+    // Asked once: each asking works out the window's active state anew.
+    const QPalette& own = palette();
     return {size(),
             devicePixelRatioF(),
             lineWidth_,
             border_,
             colors_,
             face->palette().color(face->backgroundRole()),
-            palette().color(QPalette::Light),
-            palette().color(QPalette::Dark)};
+            own.color(QPalette::Light),
+            own.color(QPalette::Dark)};
 }
 
 TqenDigit::Kept& TqenDigit::KeptFor(const Look& look) {
