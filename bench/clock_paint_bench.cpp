@@ -27,15 +27,9 @@ void PaintDigit(benchmark::State& state, int width, int height, int lineWidth, i
     }
 }
 
-void BM_PaintLargeDigit(benchmark::State& state) {
-    PaintDigit(state, 55, 80, 8, 6);
-}
-BENCHMARK(BM_PaintLargeDigit);
+BENCHMARK_CAPTURE(PaintDigit, large, 55, 80, 8, 6);
 
-void BM_PaintSecondsDigit(benchmark::State& state) {
-    PaintDigit(state, 28, 40, 2, 7);
-}
-BENCHMARK(BM_PaintSecondsDigit);
+BENCHMARK_CAPTURE(PaintDigit, seconds, 28, 40, 2, 7);
 
 void LookUpFigure(benchmark::State& state, int width, int height, int lineWidth, int border) {
     const tickwell::FigureMap map(width, height, lineWidth, border);
@@ -46,15 +40,9 @@ void LookUpFigure(benchmark::State& state, int width, int height, int lineWidth,
     }
 }
 
-void BM_LookUpLargeFigure(benchmark::State& state) {
-    LookUpFigure(state, 55, 80, 8, 6);
-}
-BENCHMARK(BM_LookUpLargeFigure);
+BENCHMARK_CAPTURE(LookUpFigure, large, 55, 80, 8, 6);
 
-void BM_LookUpSecondsFigure(benchmark::State& state) {
-    LookUpFigure(state, 28, 40, 2, 7);
-}
-BENCHMARK(BM_LookUpSecondsFigure);
+BENCHMARK_CAPTURE(LookUpFigure, seconds, 28, 40, 2, 7);
 
 void BM_MapLargeFigure(benchmark::State& state) {
     for (auto _ : state) {

@@ -87,9 +87,18 @@ void DrawDigit(QPainter& painter, int width, int height, int lineWidth, int bord
     }
 }
 
+namespace {
+
+// The bitmap a control of width x height holds its figure in.
+QImage FigureBitmap(int width, int height) {
+    return QImage(std::max(0, width - 2), std::max(0, height - 2), QImage::Format_RGB32);
+}
+
+}  // namespace
+
 QImage DrawFigure(int width, int height, int lineWidth, int border, const DigitColors& colors,
                   char character) {
-    QImage image(std::max(0, width - 2), std::max(0, height - 2), QImage::Format_RGB32);
+    QImage image = FigureBitmap(width, height);
     if (image.isNull()) {
         return image;
     }
@@ -122,7 +131,7 @@ FigureMap::FigureMap(int width, int height, int lineWidth, int border)
     // Without antialiasing a shape covers the same pixels whatever its
     // colours, so this holds for any opaque ones.
     static_assert(2 * kShapeCount + 1 <= 255);
-    QImage image(std::max(0, width - 2), std::max(0, height - 2), QImage::Format_RGB32);
+    QImage image = FigureBitmap(width, height);
     if (image.isNull()) {
         return;
     }
@@ -157,7 +166,7 @@ QImage FigureMap::Figure(const DigitColors& colors, char character) const {
         colorOf[std::size_t(2 * i + 1)] = (IsLit(mask, Shape(i)) ? colors.fore : colors.off).rgb();
         colorOf[std::size_t(2 * i + 2)] = colors.off.rgb();
     }
-    QImage image(std::max(0, width_ - 2), std::max(0, height_ - 2), QImage::Format_RGB32);
+    QImage image = FigureBitmap(width_, height_);
     auto shown = shown_.begin();
     for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));

@@ -62,11 +62,7 @@ OpenedLog ReadContacts(const QString& path) {
         if (!line.startsWith("QSO:")) {
             return;
         }
-        text.resize(line.size());
-        QChar* out = text.data();
-        for (const char byte : line) {
-            *out++ = QChar(platform::Cp1250ToUnicode(static_cast<unsigned char>(byte)));
-        }
+        platform::DecodeCp1250Into(line, text);
         if (auto row = ParseQsoLine(text)) {
             read.Rows.push_back(std::move(*row));
         }

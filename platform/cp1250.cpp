@@ -32,13 +32,17 @@ char16_t Cp1250ToUnicode(unsigned char byte) {
     return byte < 0x80 ? char16_t(byte) : kUpperHalf[byte - 0x80];
 }
 
-QString DecodeCp1250(const QByteArray& bytes) {
-    QString out;
+void DecodeCp1250Into(QByteArrayView bytes, QString& out) {
     out.resize(bytes.size());
     QChar* dst = out.data();
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        dst[i] = QChar(Cp1250ToUnicode(static_cast<unsigned char>(bytes[i])));
+    for (const char byte : bytes) {
+        *dst++ = QChar(Cp1250ToUnicode(static_cast<unsigned char>(byte)));
     }
+}
+
+QString DecodeCp1250(QByteArrayView bytes) {
+    QString out;
+    DecodeCp1250Into(bytes, out);
     return out;
 }
 

@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 namespace platform {
 
-QString DecodeCp1250(const QByteArray& bytes);
+QString DecodeCp1250(QByteArrayView bytes);
+// The same into a text that is resized to fit, so a caller decoding many
+// lines one after another keeps one text's room.
+void DecodeCp1250Into(QByteArrayView bytes, QString& out);
 
 // Characters cp1250 cannot hold become "?", as the system's conversion does.
 QByteArray EncodeCp1250(const QString& text);
