@@ -19,11 +19,16 @@ x11_require_tools() {  # exits 77 (skipped) when a tool is missing
 x11_pids=()
 
 # Starts a display of the given size ("1280x1024") with openbox on it and
-# exports DISPLAY. $1 size, $2 a scratch folder.
+# exports DISPLAY. $1 size, $2 a scratch folder, where openbox's own output
+# is kept for when it fails.
 x11_start() {
-  local size="$1" dfile="$2/display"
+  local size="$1" dfile="$2/display" log="$2/openbox.log" attempt wm
   rm -f "$dfile"
-  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp 9>"$dfile" >/dev/null 2>&1 &
+  # -noreset: by default the server resets whenever its last client leaves,
+  # and a client that connects during that reset is refused. The first poll
+  # below would then make openbox fail at random with "Failed to open the
+  # display".
+  Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset 9>"$dfile" >/dev/null 2>&1 &
   x11_pids+=($!)
   # Up to 20 s each: a machine busy building and testing may be slow to
   # start them, and the waits end as soon as each is there.
@@ -33,13 +38,22 @@ x11_start() {
     exit 1
   fi
   export DISPLAY=":$(head -n1 "$dfile")"
-  openbox >/dev/null 2>&1 &
-  x11_pids+=($!)
-  for _ in $(seq 400); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-    sleep 0.05
+  # An openbox that quits at once is started again, up to three times.
+  for attempt in 1 2 3; do
+    openbox >>"$log" 2>&1 &
+    wm=$!
+    x11_pids+=("$wm")
+    for _ in $(seq 400); do
+      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+      kill -0 "$wm" 2>/dev/null || break
+      sleep 0.05
+    done
+    # One still running after the whole wait is not helped by another.
+    kill -0 "$wm" 2>/dev/null && break
+    echo "(openbox attempt $attempt on $DISPLAY quit)" >>"$log"
   done
-  echo "openbox did not start"
+  echo "openbox did not start:"
+  cat "$log"
   exit 1
 }
 
