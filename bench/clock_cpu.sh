@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# CPU time of the running clock against `xclock -digital -update 1`, all on
-# the same virtual display over the same span, after a short settling time.
+# CPU time of the running clock against `xclock -digital -update 1` and
+# against an empty Qt window ticking once a second (build/bench/empty_tick),
+# all on the same virtual display over the same span, after a short settling
+# time.
 # Repeated RUNS times with fresh processes, started in a rotating order, and
 # summed up as medians and the ratio of the medians.
 #   bench/clock_cpu.sh [build folder] [seconds] [runs]
@@ -14,10 +16,20 @@ runs="${3:-5}"
 settle=5
 reference="${CLOCK_CPU_REFERENCE:-}"
 
+command -v xclock >/dev/null || {
+  echo "xclock is needed as the yardstick: apt-get install x11-apps" >&2
+  exit 1
+}
+
 if [[ -z "${CLOCK_CPU_INSIDE_XVFB:-}" ]]; then
   exec env CLOCK_CPU_INSIDE_XVFB=1 xvfb-run -a -s "-screen 0 1280x1024x24" \
     "$0" "$build" "$seconds" "$runs"
 fi
+
+[[ -x "$build/bench/empty_tick" ]] || {
+  echo "$build/bench/empty_tick is missing: build with -DCORVATTA_BENCH=ON" >&2
+  exit 1
+}
 
 # Copies of the programs and their files, so the build's settings stay as
 # they are; the reference clock sits elsewhere on the screen.
@@ -26,8 +38,10 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir "$work/new"
 cp "$build/bin/Tickwell" "$build/bin/Tickwellini.ini" "$build/bin/Whoosh.wav" "$work/new/"
-names=(Tickwell xclock)
-commands=("$work/new/Tickwell" "xclock -digital -update 1")
+# The empty ticking window is the floor: what any Qt program with a timer
+# once a second costs here.
+names=(Tickwell xclock floor)
+commands=("$work/new/Tickwell" "xclock -digital -update 1" "$build/bench/empty_tick")
 if [[ -n "$reference" ]]; then
   mkdir "$work/ref"
   cp "$reference/Tickwell" "$work/ref/"
@@ -97,6 +111,8 @@ done
 awk -v t="$median_Tickwell" -v x="$median_xclock" \
   'BEGIN { printf "Tickwell / xclock: %.2f\n", t / x }'
 printf 'median of the runs'"'"' own ratios: %.2f\n' "$(tr ' ' '\n' <<<"$ratios" | grep . | median)"
+awk -v f="$median_floor" -v x="$median_xclock" -v t="$median_Tickwell" \
+  'BEGIN { printf "floor / xclock: %.2f; Tickwell / floor: %.2f\n", f / x, t / f }'
 if [[ -n "$reference" ]]; then
   awk -v r="$median_reference" -v x="$median_xclock" -v t="$median_Tickwell" \
     'BEGIN { printf "reference / xclock: %.2f; Tickwell / reference: %.2f\n", r / x, t / r }'
