@@ -105,6 +105,16 @@ TEST_F(DigitsOnX11, DigitsOfLooksNotDrawnBeforeGoTogether) {
     EXPECT_EQ(OnScreen(), Painted());
 }
 
+TEST_F(DigitsOnX11, ColourChangedBetweenTicksShowsAtTheNext) {
+    // The seconds' '8' was put on screen in the old colour and is kept.
+    TickAt(QTime(9, 59, 48));
+    TickAt(QTime(9, 59, 49));
+    form_->Digit(6)->SetForeColor(QColor(200, 30, 30));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(TickAt(QTime(9, 59, 48)));
+    EXPECT_EQ(OnScreen(), Painted());
+}
+
 TEST_F(DigitsOnX11, UncoveredWindowShowsTheLatestDigits) {
     TickAt(QTime(9, 59, 48));
     // A window over the clock, then gone: the server asks the clock to draw
