@@ -1,8 +1,7 @@
-// The floor for Tickwell's idle CPU: a Qt Widgets window of the clock's size
-// whose one-second timer does nothing, in the event loop and X11 set-up the
-// clock uses. Whatever the clock costs above this is its own work; below it
-// no Qt program with a ticking timer goes. bench/clock_cpu.sh runs it beside
-// the clock and xclock.
+// The floor for Tickwell's idle CPU: a small Qt Widgets window whose
+// one-second timer does nothing, in the event loop and X11 set-up the clock
+// uses. What the clock costs above this is its own work each second.
+// bench/clock_cpu.sh runs it beside the clock and xclock.
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
