@@ -103,7 +103,8 @@ class Session {
     // Per grid row, whether it was loaded from a line with neither "CW" nor
     // "PH": the grid scores such a row as not CW and then takes it for SSB
     // from those points, while the file writes it as CW. A known
-    // disagreement, left out of the line comparison's mode mark only.
+    // disagreement; for such rows the line comparison leaves the mode (and
+    // the report that goes with it) aside and checks the rest.
     std::vector<bool> noModeMark_;
     QStringList done_;
     bool wrote_ = false;  // the program has written the file itself
