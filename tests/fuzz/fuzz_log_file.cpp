@@ -98,14 +98,18 @@ class Session {
     LicenceTable licences_;
     LogBook book_{s_, log_};
     QString path_;
-    // Per grid row, the cells that must read back exactly.
-    std::vector<std::bitset<LogColumnCount>> exact_;
-    // Per grid row, whether it was loaded from a line with neither "CW" nor
-    // "PH": the grid scores such a row as not CW and then takes it for SSB
-    // from those points, while the file writes it as CW. A known
-    // disagreement; for such rows the line comparison leaves the mode (and
-    // the report that goes with it) aside and checks the rest.
-    std::vector<bool> noModeMark_;
+    // What is checked of each grid row.
+    struct RowCheck {
+        // The cells that must read back exactly.
+        std::bitset<LogColumnCount> exact;
+        // Loaded from a line with neither "CW" nor "PH": the grid scores
+        // such a row as not CW and then takes it for SSB from those points,
+        // while the file writes it as CW. A known disagreement; for such
+        // rows the line comparison leaves the mode (and the report that
+        // goes with it) aside and checks the rest.
+        bool noModeMark = false;
+    };
+    std::vector<RowCheck> rows_;
     QStringList done_;
     bool wrote_ = false;  // the program has written the file itself
 };
@@ -159,10 +163,9 @@ void Session::Load() {
     } catch (const ConversionError&) {
         // A first line without a mode mark: shown as an error, rows loaded.
     }
-    exact_.assign(size_t(std::max(0, s_.log.QsoCount)), {});
-    noModeMark_.assign(exact_.size(), false);
+    rows_.assign(size_t(std::max(0, s_.log.QsoCount)), {});
     for (int r = 0; r < s_.log.QsoCount; ++r) {
-        noModeMark_[size_t(r)] = log_.Cell(r, Mode).isEmpty();
+        rows_[size_t(r)].noModeMark = log_.Cell(r, Mode).isEmpty();
     }
 }
 
@@ -188,9 +191,8 @@ void Session::LogContact() {
         return;
     }
     FUZZ_CHECK(s_.log.QsoCount == before + 1, "a logged contact adds one row", About("logging"));
-    exact_.resize(size_t(s_.log.QsoCount));
-    exact_.back().set();
-    noModeMark_.resize(exact_.size(), false);
+    rows_.resize(size_t(s_.log.QsoCount));
+    rows_.back().exact.set();
     CheckReload("logging a contact");
 }
 
@@ -213,8 +215,7 @@ void Session::DeleteLast() {
                    About("a refused deletion"));
         return;
     }
-    exact_.resize(size_t(s_.log.QsoCount));
-    noModeMark_.resize(exact_.size());
+    rows_.resize(size_t(s_.log.QsoCount));
     CheckReload("deleting the last contact");
 }
 
@@ -248,8 +249,8 @@ void Session::EditCell() {
         return;
     }
     if (column != Points) {
-        exact_[size_t(row)].set(size_t(column));
-        noModeMark_[size_t(row)] = noModeMark_[size_t(row)] && column != Mode;
+        rows_[size_t(row)].exact.set(size_t(column));
+        rows_[size_t(row)].noModeMark &= column != Mode;
     }
     CheckReload("saving a grid edit");
 }
@@ -276,7 +277,7 @@ void Session::CheckReload(const char* after) {
     const OwnLineData own = book_.Own();
     for (int r = 0; r < s_.log.QsoCount; ++r) {
         QsoRow shown = log_.Row(r);
-        if (noModeMark_[size_t(r)]) {
+        if (rows_[size_t(r)].noModeMark) {
             shown[Mode] = reloaded.Cell(r, Mode);  // the mode (and report) aside
         }
         const QString wrote = CabrilloQsoLine(own, shown);
@@ -285,7 +286,7 @@ void Session::CheckReload(const char* after) {
                    About(after) << QStringLiteral("row %1").arg(r) << fuzz::Visible(wrote)
                                 << fuzz::Visible(read));
         for (int c : kWrittenColumns) {
-            if (exact_[size_t(r)].test(size_t(c))) {
+            if (rows_[size_t(r)].exact.test(size_t(c))) {
                 FUZZ_CHECK(reloaded.Cell(r, c) == log_.Cell(r, c),
                            "a logged contact or a saved edit reads back exactly",
                            About(after) << QStringLiteral("row %1 column %2").arg(r).arg(c)
