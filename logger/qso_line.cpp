@@ -183,7 +183,7 @@ CellCheck CheckGridCell(int column, const QString& text) {
 
 std::optional<QString> NormaliseContestDate(const QString& typed) {
     const QDate date = QDate::fromString(typed.trimmed(), QStringLiteral("yyyy-M-d"));
-    // Qt reads "-729-1-9" as a valid date before the common era; its text
+    // Qt reads "-0729-1-9" as a valid date before the common era; its text
     // would push every later column of the line one place to the right.
     if (!date.isValid() || date.year() < 1) {
         return std::nullopt;

@@ -173,7 +173,7 @@ TEST(LogQsoLine, ContestDateIsNormalisedOrRefused) {
     EXPECT_EQ(NormaliseContestDate("2027-4-8"), QString("2027-04-08"));
     EXPECT_EQ(NormaliseContestDate(" 2027-10-17 "), QString("2027-10-17"));
     for (const char* bad :
-         {"", "18.04.2027", "2027-13-01", "2027-02-30", "27-04-18", "2027/04/18", "-729-1-9"}) {
+         {"", "18.04.2027", "2027-13-01", "2027-02-30", "27-04-18", "2027/04/18", "-0729-1-9"}) {
         EXPECT_FALSE(NormaliseContestDate(bad)) << bad;
     }
 }
