@@ -11,7 +11,10 @@
 #include <QMetaObject>
 #include <QRegularExpression>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <set>
 
 namespace corvatta {
@@ -30,16 +33,75 @@ int CountContacts(const QByteArray& bytes) {
     return n;
 }
 
+// The texts say first what became of the operator's log, then why.
+QString NotBackedUp(const QString& why) {
+    return QStringLiteral(
+               "Varnostna kopija dnevnika ni shranjena, dnevnik je ostal "
+               "nespremenjen: ") +
+           why;
+}
+
+QString NotRestored(const QString& why) {
+    return QStringLiteral("Dnevnik ni obnovljen, ostal je tak, kot je bil: ") + why;
+}
+
+QString ReasonAndPath(const QString& reason, const QString& path) {
+    return QStringLiteral("%1: %2").arg(reason, path);
+}
+
 QByteArray ReadWhole(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        throw platform::IoError(QStringLiteral("%1: %2").arg(file.errorString(), path));
+        throw platform::IoError(ReasonAndPath(file.errorString(), path));
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFile::NoError) {
-        throw platform::IoError(QStringLiteral("%1: %2").arg(file.errorString(), path));
+        throw platform::IoError(ReasonAndPath(file.errorString(), path));
     }
     return bytes;
+}
+
+bool WrittenLater(const BackupInfo& a, const BackupInfo& b) {
+    const QDateTime& ta = a.written.isValid() ? a.written : a.taken;
+    const QDateTime& tb = b.written.isValid() ? b.written : b.taken;
+    return ta != tb ? ta > tb : a.path > b.path;
+}
+
+// mkdir itself, as QDir's gives no reason; a file of that name is the
+// likeliest one.
+void MakeBackupDir(const QString& dirPath) {
+    const QString path = QDir::cleanPath(dirPath);
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        return;
+    }
+    if (info.exists() || info.isSymLink()) {
+        throw platform::IoError(
+            QStringLiteral("namesto mape %1 je tam datoteka z istim imenom").arg(path));
+    }
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0 && errno != EEXIST) {
+        throw platform::IoError(QStringLiteral("mape ni mogoče ustvariti: ") +
+                                ReasonAndPath(qt_error_string(errno), path));
+    }
+}
+
+// A copy's modification time follows the last copy's even when the clock
+// went back, so rotation keeps what was written last.
+void StampAfter(const QString& path, const std::vector<BackupInfo>& earlier) {
+    QDateTime newest;
+    for (const BackupInfo& b : earlier) {
+        if (b.written.isValid() && (!newest.isValid() || b.written > newest)) {
+            newest = b.written;
+        }
+    }
+    QFile file(path);
+    if (!newest.isValid() || QFileInfo(path).lastModified() > newest ||
+        !file.open(QIODevice::ReadOnly)) {
+        return;
+    }
+    // A copy that keeps the clock's time is still a good copy: only its
+    // place in the rotation may be off.
+    file.setFileTime(newest.addSecs(1), QFileDevice::FileModificationTime);
 }
 
 }  // namespace
@@ -77,7 +139,8 @@ std::vector<BackupInfo> ListBackups(const QString& logPath, const QString& fileC
         if (!taken) {
             continue;
         }
-        BackupInfo info{dir.filePath(name), *taken, 0};
+        BackupInfo info{dir.filePath(name), *taken, 0,
+                        QFileInfo(dir.filePath(name)).lastModified()};
         try {
             if (countContacts)
                 info.contacts = CountContacts(ReadWhole(info.path));
@@ -86,33 +149,32 @@ std::vector<BackupInfo> ListBackups(const QString& logPath, const QString& fileC
         }
         list.push_back(info);
     }
-    std::sort(list.begin(), list.end(), [](const BackupInfo& a, const BackupInfo& b) {
-        return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
-    });
+    std::sort(list.begin(), list.end(), WrittenLater);
     return list;
 }
 
-QStringList BackupsToRemove(std::vector<BackupInfo> backups) {
-    std::sort(backups.begin(), backups.end(), [](const BackupInfo& a, const BackupInfo& b) {
-        return a.taken != b.taken ? a.taken > b.taken : a.path > b.path;
-    });
+QStringList BackupsToRemove(std::vector<BackupInfo> backups, const QString& justWritten) {
+    std::sort(backups.begin(), backups.end(), WrittenLater);
     std::set<QDate> daysSeen;
     QStringList remove;
     for (size_t i = 0; i < backups.size(); ++i) {
         const bool newestOfDay = daysSeen.insert(backups[i].taken.date()).second;
-        if (i >= static_cast<size_t>(kBackupsKept) && !newestOfDay) {
+        if (i >= static_cast<size_t>(kBackupsKept) && !newestOfDay &&
+            backups[i].path != justWritten) {
             remove.append(backups[i].path);
         }
     }
     return remove;
 }
 
-QString WriteBackup(const QString& logPath, const QString& fileCall, const QByteArray& bytes,
-                    const QDateTime& now) {
+namespace {
+
+// WriteBackup without the text on the log: its IoError holds the reason only.
+QString WriteCopy(const QString& logPath, const QString& fileCall, const QByteArray& bytes,
+                  const QDateTime& now) {
     const QString dirPath = BackupDirOf(logPath);
-    if (!QDir().mkpath(dirPath)) {
-        throw platform::IoError(QStringLiteral("Mape ni mogoče ustvariti: %1").arg(dirPath));
-    }
+    MakeBackupDir(dirPath);
+    const std::vector<BackupInfo> earlier = ListBackups(logPath, fileCall, false);
     QString path = dirPath + BackupFileName(fileCall, now);
     for (int n = 1; QFile::exists(path); ++n) {
         path = dirPath + fileCall + u'_' + now.toString(kStampFormat) + u'_' + QString::number(n) +
@@ -120,12 +182,24 @@ QString WriteBackup(const QString& logPath, const QString& fileCall, const QByte
     }
     QString error;
     if (!platform::WriteFileAtomically(path, bytes, &error)) {
-        throw platform::IoError(QStringLiteral("%1: %2").arg(error, path));
+        throw platform::IoError(ReasonAndPath(error, path));
     }
-    for (const QString& old : BackupsToRemove(ListBackups(logPath, fileCall, false))) {
+    StampAfter(path, earlier);
+    for (const QString& old : BackupsToRemove(ListBackups(logPath, fileCall, false), path)) {
         QFile::remove(old);
     }
     return path;
+}
+
+}  // namespace
+
+QString WriteBackup(const QString& logPath, const QString& fileCall, const QByteArray& bytes,
+                    const QDateTime& now) {
+    try {
+        return WriteCopy(logPath, fileCall, bytes, now);
+    } catch (const platform::IoError& e) {
+        throw platform::IoError(NotBackedUp(e.message()));
+    }
 }
 
 QByteArray SnapshotLog(const QString& logPath) {
@@ -137,11 +211,34 @@ QByteArray SnapshotLog(const QString& logPath) {
 
 QString RestoreBackup(const QString& logPath, const QString& fileCall, const QString& backupPath,
                       const QDateTime& now) {
-    const QByteArray restored = ReadWhole(backupPath);
-    const QString saved = WriteBackup(logPath, fileCall, SnapshotLog(logPath), now);
+    QByteArray restored;
+    QString saved;
+    try {
+        restored = ReadWhole(backupPath);
+    } catch (const platform::IoError& e) {
+        throw platform::IoError(
+            NotRestored(QStringLiteral("kopije ni mogoče prebrati: ") + e.message()));
+    }
+    try {
+        saved = WriteCopy(logPath, fileCall, SnapshotLog(logPath), now);
+    } catch (const platform::IoError& e) {
+        throw platform::IoError(NotRestored(
+            QStringLiteral("trenutnega dnevnika ni mogoče prej shraniti v mapo backup: ") +
+            e.message()));
+    }
     QString error;
     if (!platform::WriteFileAtomically(logPath, restored, &error)) {
-        throw platform::IoError(QStringLiteral("%1: %2").arg(error, logPath));
+        // Only a failed sync after the rename leaves the copy in place.
+        bool replaced = false;
+        try {
+            replaced = ReadWhole(logPath) == restored;
+        } catch (const platform::IoError&) {
+        }
+        throw platform::IoError(
+            replaced ? QStringLiteral("Dnevnik je obnovljen iz kopije, a morda ni trajno zapisan "
+                                      "na disk: ") +
+                           ReasonAndPath(error, logPath)
+                     : NotRestored(ReasonAndPath(error, logPath)));
     }
     return saved;
 }
@@ -232,14 +329,17 @@ void LogBackups::Start(const QString& logPath, const QString& fileCall) {
     try {
         bytes = SnapshotLog(logPath);
     } catch (const platform::IoError& e) {
-        emit backupFailed(e.message());
+        emit backupFailed(
+            NotBackedUp(QStringLiteral("dnevnika ni mogoče prebrati: ") + e.message()));
         return;
     }
     const QDateTime now = clock_.Now();
     // The destructor waits for the pool, so `this` outlives every copy.
     pool_.start([this, logPath, fileCall, bytes, now] {
         try {
-            WriteBackup(logPath, fileCall, bytes, now);
+            const QString path = WriteBackup(logPath, fileCall, bytes, now);
+            QMetaObject::invokeMethod(
+                this, [this, path] { emit backupWritten(path); }, Qt::QueuedConnection);
         } catch (const platform::IoError& e) {
             const QString message = e.message();
             QMetaObject::invokeMethod(

@@ -38,15 +38,18 @@ struct BackupInfo {
     QString path;
     QDateTime taken;   // from the name
     int contacts = 0;  // non-empty lines
+    // The file's modification time, kept in the order the copies were
+    // written even when the clock was set back; invalid: `taken` stands in.
+    QDateTime written;
 };
 
-// fileCall's backups beside the log, newest first, with their contacts
-// counted when asked (unreadable copies count 0).
+// fileCall's backups beside the log, the last written first, with their
+// contacts counted when asked (unreadable copies count 0).
 std::vector<BackupInfo> ListBackups(const QString& logPath, const QString& fileCall,
                                     bool countContacts = true);
-// Which of the backups rotation removes: all but the newest kBackupsKept
-// and the newest of each day.
-QStringList BackupsToRemove(std::vector<BackupInfo> backups);
+// Which of the backups rotation removes: all but the last kBackupsKept
+// written and the newest of each day; never `justWritten`.
+QStringList BackupsToRemove(std::vector<BackupInfo> backups, const QString& justWritten = {});
 
 // Writes the bytes as a new backup of the log (atomically: a half-written
 // copy is never listed) and rotates. Returns its path; throws
@@ -111,6 +114,8 @@ class LogBackups : public QObject {
   signals:
     // A copy could not be written (emitted on the UI thread).
     void backupFailed(const QString& message);
+    // A copy was written (emitted on the UI thread).
+    void backupWritten(const QString& path);
 
   private:
     void Start(const QString& logPath, const QString& fileCall);

@@ -7,6 +7,8 @@
 #include <QSet>
 #include <QTime>
 
+#include <algorithm>
+
 namespace corvatta {
 
 namespace {
@@ -32,6 +34,22 @@ ValidationResult Rules(const QString& entry, const QString& currentYear) {
 
 QString RowLabel(int row, const QsoRow& r) {
     return QStringLiteral("Zveza %1 (%2 %3): ").arg(row + 1).arg(r[Time], r[Call]);
+}
+
+// The own callsign of a line: from column 31 to the padding after it.
+QString OwnCallOfLine(const QString& line) {
+    return line.mid(30).section(u' ', 0, 0);
+}
+
+bool ModeFits(const QString& mode, int category) {
+    switch (category) {
+        case 0:
+            return mode == kModeCw;
+        case 1:
+            return mode == kModeSsb;
+        default:
+            return mode == kModeCw || mode == kModeSsb;
+    }
 }
 
 QString TwoDigits(const QString& year) {
@@ -110,6 +128,14 @@ LogCheckReport CheckLog(const LogCheckInput& in) {
                     .arg(contact + 1)
                     .arg(written.trimmed(), ownYear));
         }
+        const QString ownCall = OwnCallOfLine(line);
+        if (!in.op.MyCall.isEmpty() && ownCall != in.op.MyCall) {
+            add(contact, LogProblem::OwnCallInLog,
+                QStringLiteral("Zveza %1: v dnevniku je lastni pozivni znak %2, v podatkih "
+                               "operaterja %3")
+                    .arg(contact + 1)
+                    .arg(ownCall, in.op.MyCall));
+        }
         ++contact;
     }
     for (size_t i = 0; i < in.rows.size(); ++i) {
@@ -160,6 +186,17 @@ LogCheckReport CheckLog(const LogCheckInput& in) {
                     label + (year.Entry.YearInvalid ? year.LInfo
                                                     : QStringLiteral("leto licence ni dvomestno")));
             }
+        }
+        if (!r[Mode].isEmpty() && !ModeFits(r[Mode], in.modeCategory)) {
+            static const char* const categories[] = {"CW", "SSB", "MIX"};
+            add(row, LogProblem::ModeCategory,
+                label + QStringLiteral("način %1 ne sodi v kategorijo %2")
+                            .arg(r[Mode],
+                                 QLatin1String(categories[std::clamp(in.modeCategory, 0, 2)])));
+        }
+        if (!r[Call].isEmpty() && r[Call] == in.op.MyCall) {
+            add(row, LogProblem::OwnCallWorked,
+                label + QStringLiteral("zveza z lastnim pozivnim znakom"));
         }
         const QString key = r[Call] + u'\t' + r[Mode];
         if (!r[Call].isEmpty() && worked.contains(key)) {

@@ -20,6 +20,7 @@ struct LogCheckInput {
     QStringList fileLines;     // the log file as written (its own part per line)
     OperatorData op;
     bool radioClub = false;  // "Kategorija Radioklubi": the club goes into the header
+    int modeCategory = 2;    // EMode: 0 CW, 1 SSB, 2 MIX
     QString contestDate;     // "yyyy-mm-dd"
     QString currentYear;     // "yy", for the licence-year rule
     // The year the licence table lists for the own callsign, if any.
@@ -37,6 +38,9 @@ enum class LogProblem {
     MissingHeader,  // operator data the Cabrillo header needs
     OwnYearInLog,   // a line of the file carries another own year
     OwnYearListed,  // the licence table knows another own year
+    ModeCategory,   // a contact's mode is not the category's
+    OwnCallInLog,   // a line of the file carries another own callsign
+    OwnCallWorked,  // a contact with the own callsign
 };
 
 struct LogFinding {

@@ -37,17 +37,45 @@ QString BackupItem(const BackupInfo& b) {
            QString::number(b.contacts);
 }
 
+// The commands added to the menu say in their own words what became of the
+// operator's files, then the system's reason.
+template <typename Write>
+void SayingWhatHappened(const QString& whatHappened, Write&& write) {
+    try {
+        write();
+    } catch (const platform::IoError& e) {
+        throw platform::IoError(whatHappened + e.message());
+    }
+}
+
 }  // namespace
 
 QString NoBackupsText(const QString& myCall) {
     return QStringLiteral("Za dnevnik %1 ni varnostnih kopij.").arg(myCall);
 }
 
-QString RestoreConfirm(const QString& myCall, const QString& item) {
-    return QStringLiteral(
-               "Dnevnik %1 boš zamenjal s kopijo %2.\n\rTrenutni dnevnik se prej "
-               "shrani v mapo backup.\n\rČe hočete nadaljevati pritisni tipko - OK !")
-        .arg(myCall, item);
+QString RestoreConfirm(const QString& myCall, const QString& item, const QString& copyCall) {
+    const QString foreign = copyCall.isEmpty() || copyCall == myCall
+                                ? QString()
+                                : QStringLiteral("\n\rPozor: kopija je dnevnik postaje %1, ne %2 !")
+                                      .arg(copyCall, myCall);
+    return QStringLiteral("Dnevnik %1 boš zamenjal s kopijo %2.").arg(myCall, item) + foreign +
+           QStringLiteral(
+               "\n\rTrenutni dnevnik se prej shrani v mapo backup.\n\rČe hočeš "
+               "nadaljevati, pritisni tipko - OK !");
+}
+
+QString OwnCallOfCopy(const QString& path) {
+    try {
+        for (const QString& line : platform::ReadTextLines(path)) {
+            if (line.startsWith(QLatin1String("QSO:"))) {
+                return line.mid(30).section(u' ', 0, 0);
+            }
+        }
+    } catch (const platform::IoError&) {
+        // The restore itself reports what cannot be read.
+    }
+    return {};
 }
 
 LogMenu::LogMenu(TfMainForm& form, StationState& state, LogBook& book, QsoLogModel& model,
@@ -131,7 +159,9 @@ void LogMenu::SaveAdif() {
         return;
     }
     const QDateTime now = clock_ ? clock_->Now() : QDateTime::currentDateTime();
-    ExportAdif(name, book_.Own(), model_, state_.log.QsoCount, now.toUTC());
+    SayingWhatHappened(
+        QStringLiteral("Datoteka ADIF ni shranjena, dnevnik je nespremenjen: "),
+        [&] { ExportAdif(name, book_.Own(), model_, state_.log.QsoCount, now.toUTC()); });
 }
 
 void LogMenu::ImportCallHistory() {
@@ -142,14 +172,19 @@ void LogMenu::ImportCallHistory() {
         return;
     }
     std::vector<HistoryFile> files;
-    for (const QString& name : names) {
-        files.push_back(ReadCallHistory(name));
-    }
     const QString path = platform::ProgramDirectory() + kLicenceFileName;
-    // Without a table of the operator's own, the built-in one is where
-    // prediction starts from, and it must not be lost.
-    const QStringList table =
-        QFile::exists(path) ? platform::ReadTextLines(path) : LicenceTable::BuiltInLines();
+    QStringList table;
+    SayingWhatHappened(
+        QStringLiteral("Leta licenc niso uvožena, %1 je nespremenjen: ").arg(kLicenceFileName),
+        [&] {
+            for (const QString& name : names) {
+                files.push_back(ReadCallHistory(name));
+            }
+            // Without a table of the operator's own, the built-in one is
+            // where prediction starts from, and it must not be lost.
+            table =
+                QFile::exists(path) ? platform::ReadTextLines(path) : LicenceTable::BuiltInLines();
+        });
     const LicenceMerge merge = MergeIntoLicenceLines(table, LatestYears(files));
     const int count = static_cast<int>(names.size());
     if (merge.added == 0 && merge.changed == 0) {
@@ -159,7 +194,9 @@ void LogMenu::ImportCallHistory() {
     if (!dialogs.ConfirmOkCancel(platform::BoxKind::Confirmation, HistoryConfirm(count, merge))) {
         return;
     }
-    WriteLinesReplacing(path, merge.lines);
+    SayingWhatHappened(QStringLiteral("Leta licenc niso uvožena, %1 je ostal tak, kot je bil: ")
+                           .arg(kLicenceFileName),
+                       [&] { WriteLinesReplacing(path, merge.lines); });
     emit licencesChanged();
 }
 
@@ -178,6 +215,7 @@ LogCheckReport LogMenu::RunCheck() {
     }
     in.op = state_.op;
     in.radioClub = f_.CBRK->isChecked();
+    in.modeCategory = f_.EMode->currentIndex();
     in.contestDate = state_.log.ContestDate;
     in.currentYear = state_.dates.CurrentYear;
     in.listedOwnYear = LicenceTable::ForProgram().Find(state_.op.MyCall);
@@ -232,12 +270,13 @@ void LogMenu::RestoreFromBackup() {
     if (chosen < 0 || chosen >= static_cast<int>(list.size())) {
         return;
     }
-    if (!dialogs.ConfirmOkCancel(platform::BoxKind::Error,
-                                 RestoreConfirm(state_.op.MyCall, items[chosen]))) {
+    const QString copyPath = list[static_cast<size_t>(chosen)].path;
+    if (!dialogs.ConfirmOkCancel(
+            platform::BoxKind::Error,
+            RestoreConfirm(state_.op.MyCall, items[chosen], OwnCallOfCopy(copyPath)))) {
         return;
     }
-    RestoreBackup(logPath, state_.op.FileCall, list[static_cast<size_t>(chosen)].path,
-                  clock_->Now());
+    RestoreBackup(logPath, state_.op.FileCall, copyPath, clock_->Now());
     emit logReloadRequested();
 }
 

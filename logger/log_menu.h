@@ -20,10 +20,15 @@ namespace corvatta {
 class QsoLogModel;
 class LogBackups;
 
-inline const QString kRestoreCaption = QStringLiteral("Obnovi dnevnik iz kopije");
+// Short enough for the list's title bar, which is no wider than the list.
+inline const QString kRestoreCaption = QStringLiteral("Obnovi dnevnik");
 inline const QString kRestoreLabel = QStringLiteral("Varnostne kopije dnevnika %1:");
 QString NoBackupsText(const QString& myCall);
-QString RestoreConfirm(const QString& myCall, const QString& item);
+// Names the copy's own callsign (that of its first line) when it is not
+// myCall.
+QString RestoreConfirm(const QString& myCall, const QString& item, const QString& copyCall);
+// The own callsign of a copy's first contact; empty when it has none.
+QString OwnCallOfCopy(const QString& path);
 
 class LogMenu : public QObject {
     Q_OBJECT

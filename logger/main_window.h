@@ -125,7 +125,6 @@ class TfMain : public QMainWindow, public TfMainForm {
     class RigLink* rig_ = nullptr;
     class LogMenu* logMenu_ = nullptr;
     LogBackups* backups_ = nullptr;
-    bool backupFailureShown_ = false;
     std::unique_ptr<LogBook> logBook_;
     std::unique_ptr<EntryLineView> entryLine_;
     std::unique_ptr<EntrySequence> sequence_;

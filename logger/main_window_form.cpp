@@ -169,6 +169,14 @@ void TfMainForm::BuildWorkPanel(QMainWindow* window) {
     PaintBackground(BKeyerOffline, colors::ColorRed);
     PaintText(BKeyerOffline, colors::ColorPlain);
     BKeyerOffline->hide();
+    LBackupFailed = MakeLabel(p, QStringLiteral("LBackupFailed"),
+                              QStringLiteral("Kopija ni uspela"), 555, 136, 135, 24);
+    LBackupFailed->setFont(SizedFont(10, true));
+    LBackupFailed->setAlignment(Qt::AlignCenter);
+    LBackupFailed->setAutoFillBackground(true);
+    PaintBackground(LBackupFailed, colors::ColorRed);
+    PaintText(LBackupFailed, colors::ColorPlain);
+    LBackupFailed->hide();
 
     const QString captions[] = {QStringLiteral("Točke:"), QStringLiteral("Množilci:"),
                                 QStringLiteral("Skupaj:")};

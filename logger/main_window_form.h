@@ -46,6 +46,8 @@ struct TfMainForm {
     // Shown while a CW category has no keyer ready; a click opens the keyer
     // window, whose status line says why.
     QPushButton* BKeyerOffline;
+    // Shown while the last background copy of the log failed; its tip says why.
+    QLabel* LBackupFailed;
     QLineEdit *EPoint, *EMult, *ESum;
     QFrame *Shape, *Shape1, *ShapeQSO, *ShapeMult;
 

@@ -78,14 +78,13 @@ void TfMain::BuildLog() {
             [this] { licences_ = LicenceTable::ForProgram(); });
     backups_ = new LogBackups(clock_, this);
     logMenu_->AttachBackups(*backups_, clock_);
+    // A failed copy is no reason to stop the operator in the middle of the
+    // contest: the log itself is safe, and the mark stays until a copy works.
     connect(backups_, &LogBackups::backupFailed, this, [this](const QString& message) {
-        // Once per run: the log itself is safe, and a box after every
-        // contact would stop the operator in the middle of the contest.
-        if (!backupFailureShown_) {
-            backupFailureShown_ = true;
-            platform::ShowError(message);
-        }
+        LBackupFailed->setToolTip(message);
+        LBackupFailed->show();
     });
+    connect(backups_, &LogBackups::backupWritten, LBackupFailed, &QWidget::hide);
 }
 
 void TfMain::ShowScore(const Score& score) {

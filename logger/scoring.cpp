@@ -89,9 +89,12 @@ Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLic) {
         }
         const bool dupe = calls.TestAndSet(log.Cell(r, Call), log.Cell(r, Mode));
         const bool yearSeen = years.TestAndSet(log.Cell(r, LicYear), log.Cell(r, Mode));
+        // The first row too gets its points from its mode: a first line
+        // read without its mode mark has none, and every total after it
+        // would stop on that empty cell. Its Mult stays as logged or loaded.
+        const QString& p = dupe ? kZero : (log.Cell(r, Mode) == kModeCw ? kTwo : kOne);
+        log.SetCell(r, Points, p);
         if (r > 0) {
-            const QString& p = dupe ? kZero : (log.Cell(r, Mode) == kModeCw ? kTwo : kOne);
-            log.SetCell(r, Points, p);
             log.SetCell(r, Mult, (yearSeen || p == kZero) ? kZero : kOne);
         }
         points += CellValue(log.Cell(r, Points));

@@ -10,9 +10,9 @@ namespace corvatta {
 
 class QsoLogModel;
 
-// A Points or Mult cell that is not a decimal number (an edited cell, or a
-// first row whose line had no mode mark). The totals are then left as they
-// were; the message names the offending text.
+// A Mult cell of the first row that is not a decimal number (an edit): every
+// other cell is computed. The totals are then left as they were; the message
+// names the offending text.
 class ConversionError : public platform::Error {
   public:
     using Error::Error;
@@ -27,9 +27,9 @@ struct Score {
     QString ESum;
 };
 
-// Recomputes Points and Mult of rows 1 to qsoCount - 1 (row 0 keeps what it
-// was given when logged or loaded), repairs a Mode that is neither "CW" nor
-// "SSB" from its points, and totals. The own licence year is a multiplier
+// Recomputes Points of every row and Mult of rows 1 to qsoCount - 1 (row 0
+// keeps the Mult it was given when logged or loaded), repairs a Mode that is
+// neither "CW" nor "SSB" from its points, and totals. The own licence year is a multiplier
 // as long as no contact gave it. Throws ConversionError.
 Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLic);
 

@@ -1,5 +1,6 @@
 #include "settings.h"
 
+#include "logger/qso_line.h"
 #include "platform/program_dir.h"
 
 namespace corvatta {
@@ -124,6 +125,15 @@ void KeyerSetupKeys(Io& io, State& s) {
     io.Int(kRegister, "R09", k.R09);
 }
 
+// Every part of the program knows two modes; anything else a hand-edited
+// file holds would be logged as its own text while the log file says CW, so
+// it is CW from the start, as the log file has always taken it.
+void KeepModeKnown(OperatorData& op) {
+    if (op.Mode != kModeSsb) {
+        op.Mode = kModeCw;
+    }
+}
+
 }  // namespace
 
 QString SettingsFileName() {
@@ -145,6 +155,7 @@ QDate ParseLastDate(const QString& text) {
 void LoadSettings(const platform::IniDocument& ini, StationState& state) {
     Reader r(ini);
     GeneralKeys(r, kGeneral, state);
+    KeepModeKnown(state.op);
     ViewKeys(r, state);
     const QDate last = ParseLastDate(ini.ReadString(kInfo, "LastDate", QString()));
     if (last.isValid()) {
@@ -176,6 +187,7 @@ void LoadProfile(const platform::IniDocument& ini, int n, StationState& state) {
     }
     Reader r(ini);
     GeneralKeys(r, QStringLiteral("CALL%1").arg(n), state);
+    KeepModeKnown(state.op);
 }
 
 QString ComputeCategory(int powerIndex, int modeIndex) {

@@ -1,18 +1,26 @@
 // The log's rotating copies: names, rotation, the once-a-minute schedule,
-// copies written off the UI thread, and restoring one from the menu.
+// copies written off the UI thread, restoring one from the menu, and what
+// the operator is told when a copy or a restore fails.
 #include "logger/log_backup.h"
 #include "logger/log_menu.h"
 #include "logger/main_window.h"
+#include "logger/qso_line.h"
 #include "logger/qso_log_model.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
+#include "tests/support/disk_limits.h"
 #include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_program_dir.h"
 
 #include <gtest/gtest.h>
+#include <QApplication>
 #include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QTest>
 
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -53,7 +61,7 @@ std::vector<BackupInfo> Copies(const QDateTime& first, int count, int stepSecond
     std::vector<BackupInfo> out;
     for (int i = 0; i < count; ++i) {
         const QDateTime t = first.addSecs(qint64{i} * stepSeconds);
-        out.push_back({BackupFileName("S59ABC", t), t, i});
+        out.push_back({BackupFileName("S59ABC", t), t, i, {}});
     }
     return out;
 }
@@ -134,6 +142,35 @@ TEST(LogBackupRestore, BacksUpTheCurrentLogThenReplacesItWhole) {
                  platform::IoError);
     EXPECT_EQ(dir.Read("S59ABC.log"), "old1\r\nold2\r\n");
     EXPECT_EQ(BackupNames(dir.Path()).size(), 2);
+}
+
+TEST(LogBackupFiles, CopiesWrittenAfterTheClockWentBackAreTheNewest) {
+    testing_support::TempProgramDir dir;
+    const QString log = dir.File("S59ABC.log");
+    for (int i = 0; i < 20; ++i) {  // written while the clock ran an hour ahead
+        QFile copy(WriteBackup(log, "S59ABC", "old", kStart.addSecs(3600 + 60 * i)));
+        ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+        copy.setFileTime(QDateTime::currentDateTime().addSecs(3600 + i),
+                         QFileDevice::FileModificationTime);
+    }
+    const QString first = WriteBackup(log, "S59ABC", "new", kStart);
+    const QString second = WriteBackup(log, "S59ABC", "new", kStart.addSecs(60));
+    const auto list = ListBackups(log, "S59ABC", false);
+    ASSERT_EQ(list.size(), 20u);
+    EXPECT_EQ(list[0].path, second);
+    EXPECT_EQ(list[1].path, first);
+}
+
+TEST(LogBackupRestore, AFullDiskLeavesTheLogAndSaysSo) {
+    testing_support::TempProgramDir dir;
+    const QString log = dir.File("S59ABC.log");
+    dir.Write("S59ABC.log", "current\r\n");
+    const QString big = WriteBackup(log, "S59ABC", QByteArray(4096, 'x'), kStart);
+    const QString text = testing_support::RunWithFileSizeLimit(
+        1024, [&] { return RestoreBackup(log, "S59ABC", big, kStart.addSecs(60)); });
+    EXPECT_EQ(text, "exception: Dnevnik ni obnovljen, ostal je tak, kot je bil: " +
+                        qt_error_string(EFBIG) + ": " + log);
+    EXPECT_EQ(dir.Read("S59ABC.log"), "current\r\n");
 }
 
 TEST(LogBackupSchedule, AtMostOneCopyAMinuteAndThePendingOneFollows) {
@@ -239,6 +276,44 @@ TEST_F(LogBackupWindowTest, RestoreListsCopiesBacksUpTheLogAndReloadsIt) {
     QFile saved(list.front().path);
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_EQ(saved.readAll(), logOfThree);
+}
+
+TEST_F(LogBackupWindowTest, AFailedCopyIsAMarkWithItsReasonNeverABox) {
+    dir_.Write(kBackupFolder, "not a folder");
+    Log("S59ABC 85");
+    const auto* mark = window_->findChild<QLabel*>("LBackupFailed");
+    ASSERT_TRUE(mark && QTest::qWaitFor([mark] { return !mark->isHidden(); }));
+    EXPECT_TRUE(
+        mark->toolTip().startsWith("Varnostna kopija dnevnika ni shranjena, dnevnik je "
+                                   "ostal nespremenjen: namesto mape"));
+    EXPECT_TRUE(dialogs_.records.isEmpty());
+    QFile::remove(dir_.File(kBackupFolder));
+    clock_.AdvanceMs(61'000);
+    Log("S59DEF 86");
+    EXPECT_TRUE(QTest::qWaitFor([mark] { return mark->isHidden(); }));
+}
+
+TEST_F(LogBackupWindowTest, TheRestoreDialogsFitNameAnotherStationAndSpeakAsTheProgram) {
+    const OwnLineData other{"S59OTH", "70", "2027-04-18"};
+    WriteBackup(dir_.File("S59XYZ.log"), "S59XYZ",
+                CabrilloQsoLine(other, "07:05", "S59ABC", "75", "CW").toLatin1(), clock_.Now());
+    dialogs_.choiceAnswers.enqueue(0);
+    window_->RestoreBackup->trigger();
+    ASSERT_EQ(dialogs_.records.size(), 2);
+    // The list as the program builds it; its title bar also holds an icon
+    // and three buttons of some 24 pixels.
+    QInputDialog list;
+    list.setLabelText(dialogs_.records[0].text);
+    list.setComboBoxItems(dialogs_.lastChoiceItems);
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_LE(QFontMetrics(bold).horizontalAdvance(dialogs_.records[0].caption) + 4 * 24,
+              list.sizeHint().width());
+    const QString confirm = dialogs_.records[1].text;
+    EXPECT_TRUE(confirm.contains("kopija je dnevnik postaje S59OTH, ne S59XYZ !"));
+    // The informal address of the rest of the program: no "-ete", "-ite".
+    EXPECT_FALSE(confirm.contains(
+        QRegularExpression("\\b\\w+[ei]te\\b", QRegularExpression::UseUnicodePropertiesOption)));
 }
 
 TEST_F(LogBackupWindowTest, NoCopiesSaysSo) {

@@ -58,7 +58,7 @@ inline Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLi
                 log.SetCell(r, Mode, QStringLiteral("SSB"));
             }
         }
-        if (r > 0) {
+        {
             bool dupe = false;
             bool seen = false;
             for (int k = 0; k < r; ++k) {
@@ -76,10 +76,11 @@ inline Score Recalculate(QsoLogModel& log, int qsoCount, const QString& myYearLi
                      : (log.Cell(r, Mode) == QLatin1String("CW") ? QStringLiteral("2")
                                                                  : QStringLiteral("1"));
             log.SetCell(r, Points, p);
-            log.SetCell(
-                r, Mult,
-                seen ? QStringLiteral("0")
-                     : (p != QLatin1String("0") ? QStringLiteral("1") : QStringLiteral("0")));
+            if (r > 0)
+                log.SetCell(
+                    r, Mult,
+                    seen ? QStringLiteral("0")
+                         : (p != QLatin1String("0") ? QStringLiteral("1") : QStringLiteral("0")));
         }
         bool ok1 = false;
         bool ok2 = false;

@@ -1,5 +1,5 @@
 // Points, multipliers and the score: the worked example, duplicates per
-// mode, the untouchable first row, mode repair, bad cells, and the one-pass
+// mode, the first row's kept Mult, mode repair, bad cells, and the one-pass
 // computation against the row-by-row comparison.
 #include "logger/scoring.h"
 
@@ -58,13 +58,13 @@ TEST(LogScoring, DuplicatesCountPerMode) {
     EXPECT_EQ(s.Multipliers, 3);
 }
 
-TEST(LogScoring, FirstRowKeepsItsCellsAndModesAreRepaired) {
+TEST(LogScoring, FirstRowKeepsItsMultAndModesAreRepaired) {
     QsoLogModel log;
-    // Row 0 as loaded: whatever it holds stays.
+    // Row 0 as loaded: its Mult stays, its points follow its mode.
     log.ReplaceRows({Contact("S51A", "80", "CW", "1", "0"), Contact("S52B", "81", "cw", "2"),
                      Contact("S53C", "82", "", "1"), Contact("S54D", "83", "?", "")});
     const Score s = Recalculate(log, 4, "60");
-    EXPECT_EQ(log.Cell(0, Points), "1");
+    EXPECT_EQ(log.Cell(0, Points), "2");
     EXPECT_EQ(log.Cell(0, Mult), "0");
     EXPECT_EQ(log.Cell(1, Mode), "CW");
     EXPECT_EQ(log.Cell(1, Points), "2");
@@ -73,14 +73,16 @@ TEST(LogScoring, FirstRowKeepsItsCellsAndModesAreRepaired) {
     // Nothing to repair from: scored as not-CW, mode left as it was.
     EXPECT_EQ(log.Cell(3, Mode), "?");
     EXPECT_EQ(log.Cell(3, Points), "1");
-    EXPECT_EQ(s.Points, 1 + 2 + 1 + 1);
+    EXPECT_EQ(s.Points, 2 + 2 + 1 + 1);
 }
 
-TEST(LogScoring, ANonNumericCellStopsTheTotals) {
+TEST(LogScoring, ANonNumericMultStopsTheTotals) {
     QsoLogModel log;
+    // A first line read without its mode mark: scored as any row of no mode.
     log.ReplaceRows({Contact("S51A", "80", "", "", "1"), Contact("S52B", "81", "CW")});
-    EXPECT_THROW(Recalculate(log, 2, "60"), ConversionError);
-    log.SetCell(0, Points, "2");
+    EXPECT_EQ(Recalculate(log, 2, "60").ESum, "9");
+    EXPECT_EQ(log.Cell(0, Points), "1");
+    log.SetCell(0, Mode, "CW");
     log.SetCell(0, Mult, "x");
     EXPECT_THROW(Recalculate(log, 2, "60"), ConversionError);
     log.SetCell(0, Mult, " 1");

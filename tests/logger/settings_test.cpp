@@ -170,6 +170,16 @@ TEST(Settings, SpeedStepIsOneOrTwo) {
     }
 }
 
+TEST(Settings, AModeOtherThanSsbIsCw) {
+    for (auto [text, expected] :
+         {std::pair{"CW", "CW"}, {"SSB", "SSB"}, {"RTTY", "CW"}, {"", "CW"}, {"ssb", "CW"}}) {
+        StationState s, profile;
+        LoadSettings(IniDocument::FromBytes(QByteArray("[GENERAL]\r\nMode=") + text), s);
+        LoadProfile(IniDocument::FromBytes(QByteArray("[CALL2]\r\nMode=") + text), 2, profile);
+        EXPECT_EQ(s.op.Mode + profile.op.Mode, QString(expected) + expected) << text;
+    }
+}
+
 TEST(Settings, LastDateReadsOnlyTheWrittenForm) {
     for (const char* bad : {"2027-04-18", "18/04/2027", "", "31.02.2027", "junk"}) {
         StationState s;
