@@ -437,9 +437,10 @@ TEST_F(KeyerWindowTest, ShowingFillsTheControls) {
     // The designed client area; the status line in the band under the port row, on nothing.
     EXPECT_EQ(wk->size(), QSize(684, 577));
     EXPECT_GE(wk->LStatus->y(), wk->BOpenCom->geometry().bottom());
-    for (const QWidget* w : wk->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+    for (const QWidget* w : wk->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         EXPECT_TRUE(w == wk->LStatus || !w->geometry().intersects(wk->LStatus->geometry()))
             << w->objectName().toStdString();
+    }
     // Typing into a message field stores capitals at once.
     wk->EdF[0]->clear();
     QTest::keyClicks(wk->EdF[0], QStringLiteral("cq test"));

@@ -49,9 +49,10 @@ TEST(LinkStatusText, NoPermissionNamesTheDevicesOwnGroup) {
         const QString device = dir.filePath("ttyUSB0");
         QFile(device).open(QIODevice::WriteOnly);
         const struct group* g = ::getgrnam(group);
-        if (g && ::chown(QFile::encodeName(device).constData(), uid_t(-1), g->gr_gid) == 0)
+        if (g && ::chown(QFile::encodeName(device).constData(), uid_t(-1), g->gr_gid) == 0) {
             EXPECT_TRUE(OpenFailureText(device, EACCES).contains(QString::fromUtf8(advice)))
                 << OpenFailureText(device, EACCES).toStdString();
+        }
     }
 }
 

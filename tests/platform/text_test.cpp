@@ -165,8 +165,9 @@ TEST(TextFile, AWriteProtectedFileIsLeftAsItWasWhoeverRunsTheProgram) {
         QString error;
         EXPECT_EQ(platform::WriteFileAtomically(dir.File("Licence.txt"), "new", &error), r.written)
             << r.mode;
-        if (!r.written)
+        if (!r.written) {
             EXPECT_THROW(platform::AppendTextLine(dir.File("Licence.txt"), "x"), platform::IoError);
+        }
         struct stat st {};
         ::stat(name.constData(), &st);
         EXPECT_EQ(std::pair(st.st_mode & 07777, st.st_uid), std::pair(r.mode, owner));
