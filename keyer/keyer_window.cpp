@@ -418,6 +418,8 @@ void TfWK::ShowPortOpen() {
 void TfWK::ShowLinkStatus() {
     const LinkState s = keyer_->State();
     LStatus->setText(keyer_->StatusText());
+    // The band holds two lines; a longer reason (a long device path) is read whole here.
+    LStatus->setToolTip(LStatus->text());
     PaintBackground(LStatus, IsProblem(s)            ? colors::ColorBusy
                              : s == LinkState::Ready ? colors::ColorReady
                                                      : colors::ColorPlain);

@@ -14,7 +14,7 @@ using platform::PaintBackground;
 namespace {
 
 constexpr int kClientWidth = 684;
-constexpr int kClientHeight = 621;
+constexpr int kClientHeight = 577;
 const QString kTuneHint =
     QStringLiteral("Ctrl+T or Ctrl+F12 vklopi ali izklopi Tune, izklop tudi z ESC");
 const QString kMessageFieldColor = QStringLiteral("$00AFFFFF");
@@ -78,8 +78,15 @@ void KeyerWindowForm::SetupUi(QWidget* window) {
     ShapeCom = Shape(p, QStringLiteral("ShapeCom"), 324, 43);
     LCCom = Place(new QLabel(QStringLiteral("Port")), p, QStringLiteral("LCCom"), 348, 43, 170, 18);
     LBCom = Place(new QLabel(QStringLiteral("BRate")), p, QStringLiteral("LBCom"), 522, 43, 70, 18);
-    LInfo = Place(new QLabel(QStringLiteral("LInfo")), p, QStringLiteral("LInfo"), 8, 70, 260, 18);
-    LInfo1 = Place(new QLabel, p, QStringLiteral("LInfo1"), 276, 70, 200, 18);
+    // The keyer's two short info lines ("Winkeyer 2 - Open", "WKConnected") leave the
+    // rest of the band under the port row to the link's state in words.
+    LInfo = Place(new QLabel(QStringLiteral("LInfo")), p, QStringLiteral("LInfo"), 8, 70, 170, 18);
+    LInfo1 = Place(new QLabel, p, QStringLiteral("LInfo1"), 182, 70, 84, 18);
+    LStatus = Place(new QLabel, p, QStringLiteral("LStatus"), 270, 66, 406, 28);
+    LStatus->setWordWrap(true);
+    LStatus->setFrameShape(QFrame::StyledPanel);
+    LStatus->setAutoFillBackground(true);
+    LStatus->setMargin(1);
 
     // Speeds.
     Caption(p, QStringLiteral("PC Speed"), 8, 97, 60);
@@ -246,13 +253,6 @@ void KeyerWindowForm::SetupUi(QWidget* window) {
     BInstalCH = Button(driverGroup, QStringLiteral("BInstalCH"),
                        QStringLiteral("Install driver CH341"), 5, 16, 100);
     BClose = Button(p, QStringLiteral("BClose"), QStringLiteral("Close"), 600, 540, 76);
-
-    // The link's state in words, along the whole foot of the window.
-    LStatus = Place(new QLabel, p, QStringLiteral("LStatus"), 8, 580, 668, 34);
-    LStatus->setWordWrap(true);
-    LStatus->setFrameShape(QFrame::StyledPanel);
-    LStatus->setAutoFillBackground(true);
-    LStatus->setMargin(2);
 
     window->setFixedSize(kClientWidth, kClientHeight);
 }

@@ -1,7 +1,12 @@
 #include "keyer/link_status.h"
 
+#include <QFile>
+
+#include <grp.h>
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace corvatta::keyer {
 
@@ -9,17 +14,48 @@ QString ClosedText() {
     return QStringLiteral("Winkeyer ni povezan: izberite port (Setup Com) in kliknite Open Com.");
 }
 
+QString DeviceGroup(const QString& device) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(device).constData(), &st) != 0) {
+        return {};
+    }
+    // getgrgid_r wants room for the group's member list, which can be long.
+    std::vector<char> buffer(16384);
+    struct group entry {};
+    struct group* found = nullptr;
+    if (::getgrgid_r(st.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 || !found) {
+        return QString::number(st.st_gid);
+    }
+    return QString::fromLocal8Bit(found->gr_name);
+}
+
+QString NoPermissionText(const QString& device, const QString& group) {
+    if (group.isEmpty()) {
+        return QStringLiteral(
+                   "Ni dovoljenja za %1. Dodajte uporabnika v skupino, ki ji naprava pripada "
+                   "(ls -l %1), nato se odjavite in znova prijavite.")
+            .arg(device);
+    }
+    if (group == QLatin1String("root")) {
+        // Joining the administrator's own group is no remedy: the device's rights
+        // must be changed (a udev rule), and only an administrator can do that.
+        return QStringLiteral(
+                   "Ni dovoljenja za %1: naprava pripada skupini root, zato vam lahko dostop "
+                   "do nje omogoči le skrbnik sistema.")
+            .arg(device);
+    }
+    // A new group counts only after a new login.
+    return QStringLiteral(
+               "Ni dovoljenja za %1. Dodajte uporabnika v skupino %2 "
+               "(sudo usermod -aG %2 $USER), nato se odjavite in znova prijavite.")
+        .arg(device, group);
+}
+
 QString OpenFailureText(const QString& device, int systemCode) {
     switch (systemCode) {
         case EACCES:
         case EPERM:
-            // The usual case on a fresh system: serial devices belong to the
-            // dialout group, and a new group counts only after a new login.
-            return QStringLiteral(
-                       "Ni dovoljenja za %1. Dodajte uporabnika v skupino dialout "
-                       "(sudo usermod -aG dialout $USER), nato se odjavite in znova "
-                       "prijavite.")
-                .arg(device);
+            return NoPermissionText(device, DeviceGroup(device));
         case ENOENT:
         case ENODEV:
         case ENXIO:

@@ -34,6 +34,12 @@ QString ClosedText();
 // The port could not be opened: `systemCode` is the system's error code
 // (errno; 0 or below when there is none), `device` the path.
 QString OpenFailureText(const QString& device, int systemCode);
+// The group a device belongs to, whose members may use it; empty when the
+// device cannot be looked at, its number when the group has no name.
+QString DeviceGroup(const QString& device);
+// No permission for the device: join `group` (empty: the device's group,
+// unknown), or, for the administrator's group root, ask the administrator.
+QString NoPermissionText(const QString& device, const QString& group);
 // The port is open and the keyer's answer is awaited.
 QString OpeningText(const QString& device);
 // The port is open but nothing came back from the keyer.

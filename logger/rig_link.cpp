@@ -37,6 +37,8 @@ RigLink::RigLink(QObject* parent) : QObject(parent) {
     pollTimer_.setInterval(kPollIntervalMs);
     reconnectTimer_.setInterval(kReconnectIntervalMs);
     reconnectTimer_.setSingleShot(true);
+    // No more is taken from the server than one over-long reply.
+    socket_.setReadBufferSize(kMaxReplyBytes + 1);
     connect(&pollTimer_, &QTimer::timeout, this, &RigLink::Poll);
     connect(&reconnectTimer_, &QTimer::timeout, this, &RigLink::Connect);
     connect(&socket_, &QTcpSocket::connected, this, [this] {
@@ -115,6 +117,16 @@ void RigLink::ReadReplies() {
             emit modeChanged(line);
         }
     }
+    if (socket_.bytesAvailable() > kMaxReplyBytes) {
+        Drop();
+    }
+}
+
+void RigLink::Drop() {
+    // Closed from this side: the socket may say nothing of it, so it is
+    // reported here, and the link tries again as after a lost server.
+    socket_.abort();
+    Lost();
 }
 
 void RigLink::Lost() {

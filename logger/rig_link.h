@@ -49,6 +49,9 @@ class RigLink : public QObject {
   public:
     static constexpr int kPollIntervalMs = 500;
     static constexpr int kReconnectIntervalMs = 2000;
+    // rigctld's replies are short lines; this much without a line end is not one of them,
+    // and the link is dropped rather than holding an endless line in memory.
+    static constexpr qint64 kMaxReplyBytes = 4096;
 
     explicit RigLink(QObject* parent = nullptr);
     ~RigLink() override;
@@ -71,6 +74,7 @@ class RigLink : public QObject {
     void Poll();
     void ReadReplies();
     void Lost();
+    void Drop();
     void SetConnected(bool on);
 
     QTcpSocket socket_;

@@ -1,5 +1,6 @@
 #include "dialogs.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -23,6 +24,19 @@ QMessageBox::Icon IconOf(BoxKind kind) {
     return QMessageBox::NoIcon;
 }
 
+// The program's own boxes name their buttons as their texts do ("Brisanje - OK !",
+// "... ne briši - CANCEL !"): "OK" and "Cancel", whatever language the toolkit's
+// standard buttons are in. The Slovenian catalogue stays installed for everything else
+// (file dialogs, the item list, edit menus), so the texts are set here, box by box.
+void UseDesignedButtonTexts(QMessageBox& box) {
+    if (QAbstractButton* ok = box.button(QMessageBox::Ok)) {
+        ok->setText(QStringLiteral("OK"));
+    }
+    if (QAbstractButton* cancel = box.button(QMessageBox::Cancel)) {
+        cancel->setText(QStringLiteral("Cancel"));
+    }
+}
+
 QWidget* Owner() {
     return QApplication::activeWindow();
 }
@@ -39,6 +53,7 @@ class QtDialogs final : public Dialogs {
     void ShowMessage(const QString& text) override {
         QMessageBox box(QMessageBox::NoIcon, ProgramCaption(), DisplayText(text), QMessageBox::Ok,
                         Owner());
+        UseDesignedButtonTexts(box);
         box.exec();
     }
     void ShowError(const QString& text) override {
@@ -46,11 +61,13 @@ class QtDialogs final : public Dialogs {
     }
     void ShowBox(BoxKind kind, const QString& caption, const QString& text) override {
         QMessageBox box(IconOf(kind), caption, DisplayText(text), QMessageBox::Ok, Owner());
+        UseDesignedButtonTexts(box);
         box.exec();
     }
     bool ConfirmOkCancel(BoxKind kind, const QString& text) override {
         QMessageBox box(IconOf(kind), ProgramCaption(), DisplayText(text),
                         QMessageBox::Ok | QMessageBox::Cancel, Owner());
+        UseDesignedButtonTexts(box);
         box.setDefaultButton(QMessageBox::Cancel);
         return box.exec() == QMessageBox::Ok;
     }

@@ -9,9 +9,11 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 namespace platform {
 
@@ -59,6 +61,40 @@ QString ReplacedFile(const QString& fileName) {
         return info.symLinkTarget();
     }
     return info.absoluteFilePath();
+}
+
+// Whether the file's own access rights let this process write it. The rename of a rewrite
+// needs only the folder's rights, so without this a write-protected file would be replaced
+// all the same, and would then belong to whoever replaced it. The administrator passes
+// every check of the system; for it the rights are read as the system reads them for
+// anyone else, so a file marked read-only, or one whose owner lets nobody else write it,
+// is left alone by this program whoever runs it.
+bool InGroup(gid_t gid) {
+    if (::getegid() == gid) {
+        return true;
+    }
+    const int n = ::getgroups(0, nullptr);
+    if (n <= 0) {
+        return false;
+    }
+    std::vector<gid_t> groups(static_cast<std::size_t>(n));
+    const int got = ::getgroups(n, groups.data());
+    return got > 0 && std::find(groups.begin(), groups.begin() + got, gid) != groups.end();
+}
+
+bool MayRewrite(const QByteArray& fileName, const struct stat& st) {
+    const uid_t uid = ::geteuid();
+    if (uid != 0) {
+        // The system's own answer, with any access lists it keeps.
+        return ::faccessat(AT_FDCWD, fileName.constData(), W_OK, AT_EACCESS) == 0;
+    }
+    if (st.st_uid == uid) {
+        return (st.st_mode & S_IWUSR) != 0;
+    }
+    if (InGroup(st.st_gid)) {
+        return (st.st_mode & S_IWGRP) != 0;
+    }
+    return (st.st_mode & S_IWOTH) != 0;
 }
 
 // A new, empty temporary beside the target, where a rename over the target
@@ -125,6 +161,14 @@ bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
     // hits it, never later, when nothing would look at the result.
     const QString target = ReplacedFile(fileName);
     const QByteArray targetName = QFile::encodeName(target);
+    // The replacement keeps the access rights of the file it replaces, and respects them.
+    struct stat old {};
+    const bool exists = ::stat(targetName.constData(), &old) == 0;
+    if (exists && !MayRewrite(targetName, old)) {
+        if (error)
+            *error = Reason(EACCES);
+        return false;
+    }
     int err = 0;
     QByteArray tmpName;
     const int fd = CreateTemporary(target, &tmpName, &err);
@@ -142,9 +186,13 @@ bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
             *error = Reason(e);
         return false;
     };
-    // The replacement keeps the access rights of the file it replaces.
-    struct stat old {};
-    if (::stat(targetName.constData(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) {
+    // A file of another user that this one may write stays that user's where the system
+    // allows it (the administrator's rewrite); otherwise it is this user's from now on.
+    if (exists && (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        // Not allowed to give it away: the rewrite goes on with the rights kept below.
+    }
+    if (exists && ::fchmod(fd, old.st_mode & 07777) != 0) {
         return fail(errno, true);
     }
     if (!WriteAll(fd, bytes, &err) || !Sync(fd, &err)) {
@@ -195,6 +243,17 @@ void AppendTextLine(const QString& fileName, const QString& line) {
                           O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) {
         fail(errno);
+    }
+    // The administrator's open passes a read-only mark; the line must not.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
+        ::close(fd);
+        fail(err);
+    }
+    if (!MayRewrite(QFile::encodeName(fileName), st)) {
+        ::close(fd);
+        fail(EACCES);
     }
     const off_t before = ::lseek(fd, 0, SEEK_END);
     // Whatever step fails, the file goes back to what it was: a line that

@@ -22,27 +22,25 @@ key() {  # file section-less key lookup: prints the value of KEY= in FILE
 }
 
 # One start/close cycle: starts PROGRAM, waits for its window titled TITLE
-# (a regular expression), records the frame as "left top right bottom" in
-# $frame, then closes the window as the window manager's close button does.
+# (a regular expression) and for its frame to lie on the screen, records the
+# frame as "left top right bottom" in $frame, then closes the window as the
+# window manager's close button does and waits for the program to end. Each
+# wait ends when its thing is there, however loaded the machine; the test's
+# own time limit is the only one.
 cycle() {
   local program="$1" title="$2" pid wid
   "$program" >/dev/null 2>&1 &
   pid=$!
-  wid=$(x11_wait_window "$pid" "$title")
-  [[ -n "$wid" ]] || { kill "$pid"; fail "$program showed no window"; return 1; }
-  sleep 0.7  # let the window manager frame it and the program settle
-  local x y w h l r t b
-  read -r x y w h < <(xwininfo -id "$wid" | awk '
-    /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
-    /  Width:/ { w = $2 } /  Height:/ { h = $2 } END { print x, y, w, h }')
-  read -r l r t b < <(xprop -id "$wid" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g')
-  frame="$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
-  x11_close "$wid"
-  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  if kill -0 "$pid" 2>/dev/null; then
+  wid=$(x11_wait_shown "$pid" "$title")
+  [[ -n "$wid" ]] || { wait "$pid" 2>/dev/null; fail "$program ended without a window"; return 1; }
+  echo "waiting for the frame of $program's window $wid to lie on the screen"
+  frame=$(x11_wait_framed_on_screen "$wid") || {
     kill "$pid"
-    fail "$program did not end when its window was closed"
-  fi
+    fail "$program's window went away unframed"
+    return 1
+  }
+  x11_close "$wid"
+  while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
   wait "$pid" 2>/dev/null || true
 }
 

@@ -434,6 +434,13 @@ TEST_F(KeyerWindowTest, ShowingFillsTheControls) {
     EXPECT_EQ(wk->ELead->text(), QStringLiteral("0"));
     EXPECT_EQ(state.keyer.Lead, QStringLiteral("0"));
     EXPECT_TRUE(wk->LWindowsVersion->text().startsWith(QStringLiteral("Windows Ver: ")));
+    // The designed client area; the status line in the band under the port row, on nothing.
+    EXPECT_EQ(wk->size(), QSize(684, 577));
+    EXPECT_GE(wk->LStatus->y(), wk->BOpenCom->geometry().bottom());
+    for (const QWidget* w : wk->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(w == wk->LStatus || !w->geometry().intersects(wk->LStatus->geometry()))
+            << w->objectName().toStdString();
+    }
     // Typing into a message field stores capitals at once.
     wk->EdF[0]->clear();
     QTest::keyClicks(wk->EdF[0], QStringLiteral("cq test"));

@@ -4,6 +4,11 @@
 #include "keyer/link_status.h"
 
 #include <gtest/gtest.h>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <grp.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
@@ -17,7 +22,7 @@ TEST(LinkStatusText, EachOpenFailureNamesTheDeviceAndTheRemedy) {
         const char* remedy;  // the part the operator acts on
     };
     const Row rows[] = {
-        {EACCES, "skupino dialout"},   {EPERM, "skupino dialout"},   {ENOENT, "ni priključen"},
+        {EACCES, "skupino"},           {EPERM, "skupino"},           {ENOENT, "ni priključen"},
         {ENODEV, "ni priključen"},     {ENXIO, "ni priključen"},     {EBUSY, "drug program"},
         {EWOULDBLOCK, "drug program"}, {ENOTTY, "ni serijski port"},
     };
@@ -32,6 +37,23 @@ TEST(LinkStatusText, EachOpenFailureNamesTheDeviceAndTheRemedy) {
     EXPECT_TRUE(other.contains(dev));
     EXPECT_TRUE(other.contains(QString::fromLocal8Bit(std::strerror(EIO))));
     EXPECT_EQ(OpenFailureText(dev, 0), QStringLiteral("Porta /dev/ttyUSB0 ni mogoče odpreti."));
+}
+
+TEST(LinkStatusText, NoPermissionNamesTheDevicesOwnGroup) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"dialout", "skupino dialout (sudo usermod -aG dialout $USER)"},
+        {"uucp", "skupino uucp (sudo usermod -aG uucp $USER)"},
+        {"root", "skupini root, zato vam lahko dostop do nje omogoči le skrbnik sistema"}};
+    for (const auto& [group, advice] : rows) {
+        QTemporaryDir dir;
+        const QString device = dir.filePath("ttyUSB0");
+        QFile(device).open(QIODevice::WriteOnly);
+        const struct group* g = ::getgrnam(group);
+        if (g && ::chown(QFile::encodeName(device).constData(), uid_t(-1), g->gr_gid) == 0) {
+            EXPECT_TRUE(OpenFailureText(device, EACCES).contains(QString::fromUtf8(advice)))
+                << OpenFailureText(device, EACCES).toStdString();
+        }
+    }
 }
 
 TEST(LinkStatusText, LostAndNoAnswerSayWhatToCheck) {

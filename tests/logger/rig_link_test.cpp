@@ -124,6 +124,24 @@ TEST(RigLink, FollowsTheRadioAndReconnectsWhenTheServerComesBack) {
     EXPECT_FALSE(link.Connected());
 }
 
+TEST(RigLink, AnEndlessReplyDropsTheLinkAndItConnectsAgain) {
+    QTcpServer server;  // answers every question with digits, never a line end
+    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
+    int connections = 0;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket* peer = server.nextPendingConnection();
+        ++connections;
+        QObject::connect(peer, &QTcpSocket::readyRead,
+                         [peer] { peer->write(peer->readAll().fill('3', 64 * 1024)); });
+    });
+    RigLink link;
+    QSignalSpy connection(&link, &RigLink::connectionChanged);
+    link.Start(QStringLiteral("127.0.0.1"), server.serverPort());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return connections == 2; }, 30000));
+    EXPECT_EQ(connection.value(0).value(0), QVariant(true));  // up, then dropped
+    EXPECT_EQ(connection.value(1).value(0), QVariant(false));
+}
+
 TEST(RigLink, TheMixCategoryFollowsTheRadiosModeAndTheOthersKeepTheirs) {
     RigServer server;
     ASSERT_TRUE(server.Start()) << "rigctld (Debian package libhamlib-utils) is needed";

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
@@ -145,6 +146,34 @@ TEST(TextFile, RewriteWithinTheSizeLimitReplacesTheFileAndKeepsItsRights) {
     ASSERT_EQ(::stat(QFile::encodeName(dir.File("a.ini")).constData(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(FilesIn(dir.Path()), QStringList({"a.ini", "link.ini"}));
+}
+
+TEST(TextFile, AWriteProtectedFileIsLeftAsItWasWhoeverRunsTheProgram) {
+    // The administrator, as whom the tests may run, is held to the file's rights too.
+    const struct {
+        mode_t mode;
+        uid_t owner;  // 0: the user running the test
+        bool written;
+    } rows[] = {{0444, 0, false}, {0644, 65534, false}, {0644, 0, true}, {0666, 65534, true}};
+    for (const auto& r : rows) {
+        testing_support::TempProgramDir dir;
+        dir.Write("Licence.txt", "old");
+        const QByteArray name = QFile::encodeName(dir.File("Licence.txt"));
+        const uid_t owner = r.owner ? r.owner : ::geteuid();
+        if (::chown(name.constData(), owner, gid_t(-1)) != 0 || ::chmod(name.constData(), r.mode))
+            continue;  // only the administrator can give a file away
+        QString error;
+        EXPECT_EQ(platform::WriteFileAtomically(dir.File("Licence.txt"), "new", &error), r.written)
+            << r.mode;
+        if (!r.written) {
+            EXPECT_THROW(platform::AppendTextLine(dir.File("Licence.txt"), "x"), platform::IoError);
+        }
+        struct stat st {};
+        ::stat(name.constData(), &st);
+        EXPECT_EQ(std::pair(st.st_mode & 07777, st.st_uid), std::pair(r.mode, owner));
+        EXPECT_EQ(dir.Read("Licence.txt"), r.written ? "new" : "old");
+        EXPECT_EQ(error, r.written ? "" : SystemText(EACCES));
+    }
 }
 
 TEST(TextFile, AppendThatHitsTheSizeLimitLeavesTheFileAsItWas) {

@@ -29,10 +29,11 @@ x11_start() {
   # below would then make openbox fail at random with "Failed to open the
   # display".
   Xvfb -displayfd 9 -screen 0 "${size}x24" -nolisten tcp -noreset 9>"$dfile" >/dev/null 2>&1 &
-  x11_pids+=($!)
-  # Up to 20 s each: a machine busy building and testing may be slow to
-  # start them, and the waits end as soon as each is there.
-  for _ in $(seq 400); do [[ -s "$dfile" ]] && break; sleep 0.05; done
+  local xvfb=$!
+  x11_pids+=("$xvfb")
+  # A machine busy building and testing may be slow to start them: each wait
+  # lasts until its thing is there or its process has ended.
+  while [[ ! -s "$dfile" ]] && kill -0 "$xvfb" 2>/dev/null; do sleep 0.05; done
   if [[ ! -s "$dfile" ]]; then
     echo "Xvfb did not start"
     exit 1
@@ -43,13 +44,10 @@ x11_start() {
     openbox >>"$log" 2>&1 &
     wm=$!
     x11_pids+=("$wm")
-    for _ in $(seq 400); do
+    while kill -0 "$wm" 2>/dev/null; do
       xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
-      kill -0 "$wm" 2>/dev/null || break
       sleep 0.05
     done
-    # One still running after the whole wait is not helped by another.
-    kill -0 "$wm" 2>/dev/null && break
     echo "(openbox attempt $attempt on $DISPLAY quit)" >>"$log"
   done
   echo "openbox did not start:"
@@ -74,6 +72,41 @@ x11_wait_window() {
     sleep 0.05
   done
   echo "$wid"
+}
+
+# Prints the id of the first visible window of process $1 whose title
+# matches the regular expression $2 as soon as there is one, however long the
+# program takes to start; nothing once the process has ended without one.
+x11_wait_shown() {
+  local wid=""
+  while kill -0 "$1" 2>/dev/null; do
+    wid=$(xdotool search --all --pid "$1" --onlyvisible --name "$2" 2>/dev/null | head -n1)
+    [[ -n "$wid" ]] && break
+    sleep 0.05
+  done
+  echo "$wid"
+}
+
+# Prints the frame of window $1 as "left top right bottom" once the window
+# manager has framed it and the frame lies wholly on the screen, which is
+# where the programs put their windows once their frames are known. Nothing,
+# and status 1, once the window is gone.
+x11_wait_framed_on_screen() {
+  local sw sh x y w h l r t b
+  read -r sw sh < <(xwininfo -root | awk '/  Width:/ { w = $2 } /  Height:/ { h = $2 } END { print w, h }')
+  while xwininfo -id "$1" >/dev/null 2>&1; do
+    read -r x y w h < <(xwininfo -id "$1" 2>/dev/null | awk '
+      /Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+      /  Width:/ { w = $2 } /  Height:/ { h = $2 } END { print x, y, w, h }')
+    read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS 2>/dev/null |
+      sed -n 's/.*= //; s/,//gp')
+    if [[ -n "$b" && -n "$h" ]] && ((x - l >= 0 && y - t >= 0 && x + w + r <= sw && y + h + b <= sh)); then
+      echo "$((x - l)) $((y - t)) $((x + w + r)) $((y + h + b))"
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
 }
 
 # The title of window $1 as the window manager reads it (_NET_WM_NAME).
