@@ -53,7 +53,7 @@ TEST(StatisticsWindowTest, FollowsTheLogAndIsRememberedOpenWithItsPlace) {
         ASSERT_NE(program.Statistics().BuiltSummary(), nullptr);
         EXPECT_TRUE(program.Statistics().BuiltSummary()->Table->toPlainText().contains(
             "Zveze: 1  CW: 1  SSB: 0"));
-        w->move(w->pos() + QPoint(15, 10));
+        w->move(60, 150);
         place = w->pos();
         program.main.close();
     }
