@@ -414,8 +414,11 @@ ContestSummary Summarise(const QString& myCall, ContestRun run, std::vector<Cont
 QStringList SummaryTable(const ContestSummary& s) {
     const ContestRun& r = s.run;
     QStringList out;
-    out << QStringLiteral("Statistika dnevnika %1 - %2 (%3)")
-               .arg(s.myCall, r.label, r.date.toString(QStringLiteral("yyyy-MM-dd")));
+    const QString day =
+        r.period.contestDay
+            ? QStringLiteral(" (%1)").arg(r.date.toString(QStringLiteral("yyyy-MM-dd")))
+            : QString();
+    out << QStringLiteral("Statistika dnevnika %1 - %2%3").arg(s.myCall, r.label, day);
     out << QStringLiteral("Zveze: %1  CW: %2  SSB: %3  Točke: %4  Množilci: %5  Skupaj: %6")
                .arg(r.contacts.size())
                .arg(r.cw)

@@ -59,13 +59,15 @@ SummaryWindow::SummaryWindow(QString myCall, QWidget* parent)
     Table = new QPlainTextEdit(content_);
     Table->setReadOnly(true);
     Table->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Table->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(8);
+    Table->setFont(fixed);
     auto* charts = new QVBoxLayout;
     charts->addWidget(SlotChart);
     charts->addWidget(ScoreChart);
     auto* contentLayout = new QHBoxLayout(content_);
-    contentLayout->addLayout(charts, 3);
-    contentLayout->addWidget(Table, 2);
+    contentLayout->addLayout(charts, 1);
+    contentLayout->addWidget(Table, 1);
 
     BCompare = new QPushButton(QStringLiteral("Primerjaj z ..."), this);
     BSavePicture = new QPushButton(QStringLiteral("Shrani PNG"), this);
@@ -78,7 +80,7 @@ SummaryWindow::SummaryWindow(QString myCall, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(content_, 1);
     layout->addLayout(buttons);
-    resize(1100, 640);
+    resize(1280, 720);
 
     connect(BCompare, &QPushButton::clicked, this, &SummaryWindow::AskCompare);
     connect(BSavePicture, &QPushButton::clicked, this, &SummaryWindow::AskSavePicture);
@@ -143,6 +145,7 @@ void SummaryWindow::Rebuild() {
     slotAxis->append(categories);
     auto* countAxis = new QValueAxis;
     countAxis->setRange(0, most);
+    countAxis->applyNiceNumbers();
     countAxis->setLabelFormat(QStringLiteral("%d"));
     slotView->addAxis(slotAxis, Qt::AlignBottom);
     slotView->addAxis(countAxis, Qt::AlignLeft);
@@ -180,9 +183,7 @@ void SummaryWindow::Rebuild() {
             topScore = std::max(topScore, p.score);
         }
         if (current) {
-            QPen pen = line->pen();
-            pen.setWidth(3);
-            line->setPen(pen);
+            line->setPen(QPen(QColor(20, 60, 160), 3));
         }
         score->addSeries(line);
         line->attachAxis(minutes);
@@ -198,15 +199,16 @@ void SummaryWindow::Rebuild() {
         multLine->append(p.minute, p.multipliers);
         topMults = std::max(topMults, p.multipliers);
     }
-    QPen dashed = multLine->pen();
-    dashed.setStyle(Qt::DashLine);
-    multLine->setPen(dashed);
+    multLine->setPen(QPen(QColor(120, 120, 120), 1.5, Qt::DashLine));
     score->addSeries(multLine);
     multLine->attachAxis(minutes);
     multLine->attachAxis(mults);
     minutes->setRange(firstMinute, lastMinute);
+    minutes->setTickCount(kContestMinutes / 30 + 1);
     points->setRange(0, topScore);
+    points->applyNiceNumbers();
     mults->setRange(0, topMults);
+    mults->applyNiceNumbers();
     score->legend()->setAlignment(Qt::AlignBottom);
 
     Table->setPlainText(SummaryTable(s).join(u'\n'));

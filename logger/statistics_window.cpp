@@ -12,7 +12,9 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QPainter>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -84,7 +86,7 @@ void SlotBars::paintEvent(QPaintEvent*) {
 
 StatisticsWindow::StatisticsWindow(const StatisticsFeed& feed, platform::Clock& clock,
                                    QWidget* parent)
-    : QWidget(parent, Qt::Tool), feed_(feed), clock_(clock) {
+    : QWidget(parent, Qt::Window), feed_(feed), clock_(clock) {
     setObjectName(QStringLiteral("fStatistika"));
     setWindowTitle(QStringLiteral("Statistika"));
     auto* grid = new QGridLayout;
@@ -170,7 +172,12 @@ void StatisticsWindow::showEvent(QShowEvent* event) {
 
 void StatisticsWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
-    emit closed();
+    // Only the operator's close box says "closed": the program closing all
+    // its windows at its end (a termination signal) must not forget that
+    // this one was open.
+    if (event->spontaneous()) {
+        emit closed();
+    }
 }
 
 // ---- The owner --------------------------------------------------------------------
@@ -187,7 +194,7 @@ StatisticsWindow& StatisticsWindows::Window() {
     if (!window_) {
         feed_ = std::make_unique<StatisticsFeed>(main_.LogModel(), state_);
         feed_->Sync();
-        window_ = std::make_unique<StatisticsWindow>(*feed_, clock_, &main_);
+        window_ = std::make_unique<StatisticsWindow>(*feed_, clock_);
         connect(feed_.get(), &StatisticsFeed::updated, window_.get(), [this] {
             if (window_->isVisible())
                 window_->Refresh();
@@ -196,15 +203,29 @@ StatisticsWindow& StatisticsWindows::Window() {
         const auto mixed = [this] { window_->SetMixed(main_.EMode->currentIndex() == kEModeMix); };
         connect(main_.EMode, &QComboBox::currentIndexChanged, window_.get(), mixed);
         mixed();
-        connect(window_.get(), &StatisticsWindow::closed, this, [this] { SavePlacement(false); });
+        connect(window_.get(), &StatisticsWindow::closed, this, [this] {
+            open_ = false;
+            SavePlacement();
+        });
         connect(window_->BSummary, &QPushButton::clicked, this, &StatisticsWindows::OpenSummary);
 
+        // Kept and restored as the place of the window's inside, not of its
+        // frame: a window opened while the program runs is placed by the
+        // window manager from that corner, so only this comes back exactly.
         const platform::IniDocument ini = platform::IniFile(SettingsFileName()).Load();
-        const QRect main = main_.frameGeometry();
-        const int left = ini.ReadInteger(kStatisticsSection, QStringLiteral("Left"),
-                                         main.right() + 1 + kGapBesideMain);
-        const int top = ini.ReadInteger(kStatisticsSection, QStringLiteral("Top"), main.top());
-        platform::PlaceOnScreen(window_.get(), left, top);
+        const QPoint wanted(
+            ini.ReadInteger(kStatisticsSection, QStringLiteral("Left"),
+                            main_.frameGeometry().right() + 1 + kGapBesideMain),
+            ini.ReadInteger(kStatisticsSection, QStringLiteral("Top"), main_.geometry().top()));
+        window_->adjustSize();
+        const QScreen* screen = QGuiApplication::screenAt(wanted);
+        if (!screen) {
+            screen = QGuiApplication::primaryScreen();
+        }
+        const QPoint at =
+            screen ? platform::FitOnScreen(wanted, window_->size(), screen->availableGeometry())
+                   : wanted;
+        window_->setGeometry(QRect(at, window_->size()));
     }
     return *window_;
 }
@@ -213,29 +234,30 @@ void StatisticsWindows::Open() {
     StatisticsWindow& w = Window();
     w.show();
     w.raise();
-    SavePlacement(true);
+    open_ = true;
+    SavePlacement();
 }
 
 void StatisticsWindows::OpenSummary() {
     feed_->Sync();
     if (!summary_) {
-        summary_ = std::make_unique<SummaryWindow>(state_.op.MyCall, window_.get());
+        summary_ = std::make_unique<SummaryWindow>(state_.op.MyCall);
     }
     summary_->SetLog(feed_->DatedRows(), state_.op.MyYearLic);
     summary_->show();
     summary_->raise();
 }
 
-void StatisticsWindows::SavePlacement(bool visible) {
+void StatisticsWindows::SavePlacement() {
     if (!window_) {
         return;
     }
     const platform::IniFile file(SettingsFileName());
     try {
         platform::IniDocument doc = file.Load();
-        doc.WriteBool(kStatisticsSection, QStringLiteral("Visible"), visible);
-        doc.WriteInteger(kStatisticsSection, QStringLiteral("Left"), window_->x());
-        doc.WriteInteger(kStatisticsSection, QStringLiteral("Top"), window_->y());
+        doc.WriteBool(kStatisticsSection, QStringLiteral("Visible"), open_);
+        doc.WriteInteger(kStatisticsSection, QStringLiteral("Left"), window_->geometry().x());
+        doc.WriteInteger(kStatisticsSection, QStringLiteral("Top"), window_->geometry().y());
         file.Save(doc);
     } catch (const platform::Error&) {
         // Only where the window opens next time is lost; no box for that in
@@ -252,8 +274,8 @@ bool StatisticsWindows::eventFilter(QObject* watched, QEvent* event) {
             // After the main window has opened its log and placed itself.
             QMetaObject::invokeMethod(this, &StatisticsWindows::Open, Qt::QueuedConnection);
         }
-    } else if (watched == &main_ && event->type() == QEvent::Close && window_) {
-        SavePlacement(window_->isVisible());
+    } else if (watched == &main_ && event->type() == QEvent::Close) {
+        SavePlacement();
     }
     return QObject::eventFilter(watched, event);
 }

@@ -59,6 +59,7 @@ class StatisticsWindow final : public QWidget {
     QPushButton* BSummary;
 
   signals:
+    // The operator closed the window.
     void closed();
 
   protected:
@@ -94,7 +95,7 @@ class StatisticsWindows final : public QObject {
     // Section "Statistika" of Corvattaini.ini: written only once the window
     // has been opened, so a program that never shows it leaves the file as
     // it was.
-    void SavePlacement(bool visible);
+    void SavePlacement();
 
     TfMain& main_;
     StationState& state_;
@@ -103,6 +104,7 @@ class StatisticsWindows final : public QObject {
     std::unique_ptr<StatisticsWindow> window_;
     std::unique_ptr<SummaryWindow> summary_;
     bool startChecked_ = false;
+    bool open_ = false;  // as the operator left it: opened, or closed by its close box
 };
 
 inline const QString kStatisticsSection = QStringLiteral("Statistika");

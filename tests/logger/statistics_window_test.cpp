@@ -54,7 +54,7 @@ TEST(StatisticsWindowTest, FollowsTheLogAndIsRememberedOpenWithItsPlace) {
         EXPECT_TRUE(program.Statistics().BuiltSummary()->Table->toPlainText().contains(
             "Zveze: 1  CW: 1  SSB: 0"));
         w->move(60, 150);
-        place = w->pos();
+        place = w->geometry().topLeft();
         program.main.close();
     }
     const QString ini = QString::fromLatin1(dir.Read("Corvattaini.ini"));
@@ -65,7 +65,7 @@ TEST(StatisticsWindowTest, FollowsTheLogAndIsRememberedOpenWithItsPlace) {
     program.main.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return program.Statistics().Built() != nullptr; }));
     EXPECT_TRUE(program.Statistics().Built()->isVisible());
-    EXPECT_EQ(program.Statistics().Built()->pos(), place);
+    EXPECT_EQ(program.Statistics().Built()->geometry().topLeft(), place);
 }
 
 }  // namespace
