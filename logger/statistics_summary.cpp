@@ -110,7 +110,11 @@ void SummaryWindow::AddEarlierLogs(const QStringList& fileNames) {
     QStringList failed;
     for (const QString& name : fileNames) {
         try {
-            for (ContestRun& r : ReadEarlierLog(name)) {
+            std::vector<ContestRun> runs = ReadEarlierLog(name);
+            if (runs.empty()) {
+                failed << QStringLiteral("V datoteki %1 ni zvez.").arg(name);
+            }
+            for (ContestRun& r : runs) {
                 earlier_.push_back(std::move(r));
             }
         } catch (const platform::Error& e) {

@@ -33,21 +33,23 @@ ContestStatistics SpringLog(std::initializer_list<const char*> times) {
 }
 
 TEST(ContestStatisticsTest, RatesSlotsAndProjectionAcrossTheHour) {
-    const ContestStatistics s = SpringLog(
-        {"07:02", "07:15", "07:30", "07:55", "07:59", "08:00", "08:01", "08:03", "08:05"});
+    // 07:05 lies just outside the last 60 minutes, 07:36 just inside the
+    // last 30 of the projection.
+    const ContestStatistics s = SpringLog({"07:02", "07:05", "07:15", "07:30", "07:36", "07:55",
+                                           "07:59", "08:00", "08:01", "08:03", "08:05"});
     const LiveFigures f = s.Live(At(kSpring, "08:05"));
-    EXPECT_EQ(f.contacts, 9);
-    EXPECT_EQ(f.last10Rate, 9);  // 9 contacts over the 63 minutes from the first to the last
-    EXPECT_EQ(f.last60, 8);      // 07:06 to 08:05
+    EXPECT_EQ(f.contacts, 11);
+    EXPECT_EQ(f.last10Rate, 10);  // the last 10 contacts over the 60 minutes from 07:05
+    EXPECT_EQ(f.last60, 9);       // 07:06 to 08:05
     EXPECT_EQ(f.currentHour, 4);
     ASSERT_TRUE(f.period && f.period->contestDay);
     EXPECT_EQ(ClockText(f.period->start), "07:00");
     EXPECT_EQ(f.elapsed, 65);
     EXPECT_EQ(f.remaining, 55);
-    EXPECT_EQ(f.tenMinutes, (std::vector<int>{1, 1, 0, 1, 0, 2, 4}));
-    EXPECT_EQ(f.score, 18 * 10);  // nine years and the own one
-    // 6 contacts and 6 new years in the last 30 minutes, 54 minutes to go.
-    EXPECT_EQ(f.projectedScore, 824);  // (18 + 12 * 54 / 30) * (10 + 6 * 54 / 30)
+    EXPECT_EQ(f.tenMinutes, (std::vector<int>{2, 1, 0, 2, 0, 2, 4}));
+    EXPECT_EQ(f.score, 22 * 12);  // eleven years and the own one
+    // 7 contacts and 7 new years in the last 30 minutes, 54 minutes to go.
+    EXPECT_EQ(f.projectedScore, 1161);  // (22 + 14 * 54 / 30) * (12 + 7 * 54 / 30)
 
     // Before the start nothing is projected; after the end the score stays.
     const LiveFigures before = s.Live(At(kSpring, "06:30"));
