@@ -239,6 +239,7 @@ void StatisticsWindows::Open() {
 }
 
 void StatisticsWindows::OpenSummary() {
+    Window();
     feed_->Sync();
     if (!summary_) {
         summary_ = std::make_unique<SummaryWindow>(state_.op.MyCall);
