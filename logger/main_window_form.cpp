@@ -298,6 +298,9 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     RulesPage = other->addAction(QStringLiteral("ZMB navodila WWW"));
     UploadPage = other->addAction(QStringLiteral("Oddaja dnevnika"));
     ClockProgram = other->addAction(QStringLiteral("Ura_Tickwell"));
+    StatisticsMenu = other->addAction(QStringLiteral("Statistika"));
+    StatisticsMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+    window->addAction(StatisticsMenu);
     AboutBox = other->addAction(QStringLiteral("Vizitka"));
 }
 

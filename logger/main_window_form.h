@@ -64,6 +64,7 @@ struct TfMainForm {
     QAction *ClearMenu, *DeleteLastQSO, *SaveAsLog, *SaveAsCbr, *SaveCbr, *OpenLog, *ExitMenu;
     QAction *SettingsMenu, *RulesPage, *UploadPage, *ClockProgram, *AboutBox;
     QAction *CheckLog, *SaveAdif, *RestoreBackup, *ImportCallHistory;
+    QAction* StatisticsMenu;  // "Statistika", Ctrl+R
 
     // Builds every control as a child of `window`, in its design place.
     void SetupForm(QMainWindow* window);

@@ -73,6 +73,7 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     QObject::connect(main.BKeyerOffline, &QPushButton::clicked, &main,
                      &TfMain::keyerWindowRequested);
     showKeyerOffline();
+    statistics_ = std::make_unique<StatisticsWindows>(main, state_, clock);
 }
 
 Program::~Program() = default;

@@ -9,6 +9,7 @@
 #include "keyer/main_window_link.h"
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
+#include "logger/statistics_window.h"
 
 #include <QPoint>
 
@@ -33,6 +34,7 @@ class Program final : public KeyerWindows {
     keyer::TfMemo* BuiltMemoWindow() override { return memo_.get(); }
     keyer::TfMemo& MemoWindow() override;
     keyer::TfWK& KeyerWindow();
+    StatisticsWindows& Statistics() { return *statistics_; }
 
     // Members are destroyed in reverse: the memo and the keyer windows, then
     // the link (closing the port and ending its thread), then the main window.
@@ -47,6 +49,8 @@ class Program final : public KeyerWindows {
     QPoint mainAtStart_;
     std::unique_ptr<keyer::TfWK> wk_;
     std::unique_ptr<keyer::TfMemo> memo_;
+    // Last, so its windows go before the main window they stand beside.
+    std::unique_ptr<StatisticsWindows> statistics_;
 };
 
 }  // namespace corvatta
