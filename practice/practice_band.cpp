@@ -291,7 +291,8 @@ void PracticeBand::ReactRun(const Over& over, double end) {
         }
         return;
     }
-    if (over.cq || over.tu || over.repeat) {
+    // The own call alone is a QRZ as well.
+    if (over.cq || over.tu || over.repeat || over.myCall) {
         AnswerCq(end);
     }
 }

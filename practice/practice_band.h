@@ -74,7 +74,11 @@ class PracticeBand {
 
     // Moves the band's time on; returns the transmissions that start before
     // `now` (to be handed to the sound), in order of start. Tell the band
-    // what the operator keyed before moving past it.
+    // what the operator keyed before moving past it: all times are on one
+    // clock, the keyer's and the sound's, and an over counts as ended 80 ms
+    // after its keying unless more keying follows; the replies start 0.1 s
+    // or more after it, so moving on in steps of up to 20 ms of sound loses
+    // no reply's beginning.
     std::vector<Transmission> Advance(double now);
 
     // Every contact a station had with the operator: finished, abandoned

@@ -41,30 +41,32 @@ Verification VerifyLog(const std::vector<LoggedContact>& log,
                        const std::vector<CallerRecord>& truth, const QDateTime& sessionStart) {
     Verification result;
     std::vector<bool> used(truth.size(), false);
+    std::vector<size_t> unmatched;
     QSet<QString> worked;
+    const auto secondsOf = [&](const LoggedContact& c) {
+        return double(sessionStart.secsTo(c.time));
+    };
+    // First every call that is some station's own: a station whose call was
+    // busted and that was worked right later keeps its contact for the
+    // right one.
     for (const LoggedContact& contact : log) {
         CheckedContact checked;
         checked.logged = contact;
         const QString call = contact.call.trimmed().toUpper();
         const QString key = call + u'|' + contact.mode.trimmed().toUpper();
-        const double t = double(sessionStart.secsTo(contact.time));
-        const auto nearest = [&](auto fits) {
-            int best = -1;
-            for (size_t i = 0; i < truth.size(); ++i) {
-                if (!used[i] && fits(truth[i]) &&
-                    (best < 0 ||
-                     std::fabs(truth[i].time - t) < std::fabs(truth[size_t(best)].time - t))) {
-                    best = int(i);
-                }
+        const double t = secondsOf(contact);
+        int exact = -1;
+        for (size_t i = 0; i < truth.size(); ++i) {
+            if (!used[i] && truth[i].call == call &&
+                (exact < 0 ||
+                 std::fabs(truth[i].time - t) < std::fabs(truth[size_t(exact)].time - t))) {
+                exact = int(i);
             }
-            return best;
-        };
+        }
         if (worked.contains(key)) {
             checked.verdict = Verdict::Dupe;
             checked.trueCall = call;
-        } else if (const int exact = nearest([&](const CallerRecord& r) { return r.call == call; });
-                   exact >= 0) {
-            worked.insert(key);
+        } else if (exact >= 0) {
             const CallerRecord& r = truth[size_t(exact)];
             used[size_t(exact)] = true;
             checked.trueCall = r.call;
@@ -72,22 +74,43 @@ Verification VerifyLog(const std::vector<LoggedContact>& log,
             checked.verdict = !r.logged                        ? Verdict::NotInLog
                               : SameYear(contact.year, r.year) ? Verdict::Correct
                                                                : Verdict::BustedExchange;
-        } else if (const int near = nearest([&](const CallerRecord& r) {
-                       return std::fabs(r.time - t) <= kBustedCallWindowSeconds &&
-                              CallDistance(call, r.call) <= kMaxBustedCallEdits;
-                   });
-                   near >= 0) {
-            worked.insert(key);
-            used[size_t(near)] = true;
-            checked.verdict = Verdict::BustedCall;
-            checked.trueCall = truth[size_t(near)].call;
-            checked.trueYear = truth[size_t(near)].year;
         } else {
-            worked.insert(key);
+            unmatched.push_back(result.contacts.size());
+        }
+        worked.insert(key);
+        result.contacts.push_back(checked);
+    }
+    // Then the others: the station with the nearest call among those on
+    // the air about then (it may also have been worked right, before or
+    // after), else nobody.
+    for (size_t k : unmatched) {
+        CheckedContact& checked = result.contacts[k];
+        const QString call = checked.logged.call.trimmed().toUpper();
+        const double t = secondsOf(checked.logged);
+        int best = -1, bestEdits = kMaxBustedCallEdits + 1;
+        for (size_t i = 0; i < truth.size(); ++i) {
+            if (std::fabs(truth[i].time - t) > kBustedCallWindowSeconds) {
+                continue;
+            }
+            const int edits = CallDistance(call, truth[i].call);
+            if (edits < bestEdits ||
+                (edits == bestEdits && best >= 0 &&
+                 std::fabs(truth[i].time - t) < std::fabs(truth[size_t(best)].time - t))) {
+                best = int(i);
+                bestEdits = edits;
+            }
+        }
+        if (best >= 0) {
+            checked.verdict = Verdict::BustedCall;
+            checked.trueCall = truth[size_t(best)].call;
+            checked.trueYear = truth[size_t(best)].year;
+        } else {
             checked.verdict = Verdict::NotInLog;
         }
-        VerificationCounts& n = result.counts;
-        switch (checked.verdict) {
+    }
+    VerificationCounts& n = result.counts;
+    for (const CheckedContact& c : result.contacts) {
+        switch (c.verdict) {
             case Verdict::Correct:
                 ++n.correct;
                 break;
@@ -104,11 +127,10 @@ Verification VerifyLog(const std::vector<LoggedContact>& log,
                 ++n.dupe;
                 break;
         }
-        result.contacts.push_back(checked);
     }
     for (size_t i = 0; i < truth.size(); ++i) {
         if (truth[i].logged && !used[i]) {
-            ++result.counts.missing;
+            ++n.missing;
         }
     }
     return result;

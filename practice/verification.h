@@ -53,10 +53,10 @@ struct Verification {
 };
 
 // A logged contact belongs to the station of its call (the nearest in time
-// when it had several contacts); failing that, to a station with a call one
-// or two characters away that had a contact within a few minutes of it
-// (a busted call); failing that it is NIL. A call logged again in the same
-// mode is a dupe.
+// when it had several contacts); failing that, to the station with the
+// nearest call, one or two characters away, that had a contact within a
+// few minutes of it (a busted call); failing that it is NIL. A call logged
+// again in the same mode is a dupe.
 Verification VerifyLog(const std::vector<LoggedContact>& log,
                        const std::vector<CallerRecord>& truth, const QDateTime& sessionStart);
 

@@ -1,5 +1,8 @@
 #include "practice/practice_band.h"
+#include "practice/verification.h"
 #include "tests/support/qt_printers.h"
+
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 #include <map>
@@ -58,6 +61,7 @@ class Operator {
     }
 
     void WaitUntil(double t) { t_ = t; }
+    double Now() const { return t_; }
 
     PracticeBand band;
 
@@ -175,6 +179,44 @@ TEST(PracticeBand, SeededPileUpOnSeparatePitches) {
     }
     EXPECT_GE(inside * 3, int(a.size()) * 2);
     EXPECT_NE(a.front().pitchHz, c.front().pitchHz);
+}
+
+// A scripted operator works a pile-up from what it hears, as the entry line
+// would: five contacts right, and one call logged as it was misheard.
+TEST(PracticeBand, WorkedPileUpVerifiesAgainstTheStationsLogs) {
+    QVector<StationInfo> stations;
+    for (int i = 0; i < 20; ++i) {
+        stations.push_back({QStringLiteral("S5%1Q%2").arg(i % 10).arg(QChar(u'A' + i)),
+                            QStringLiteral("%1").arg(50 + i)});
+    }
+    BandSettings settings = RunPileUp();
+    settings.activity = 3;
+    Operator op(settings, stations, 9);
+    const QDateTime start(QDate(2026, 12, 9), QTime(12, 0), QTimeZone::utc());
+    std::vector<LoggedContact> log;
+    auto heard = op.Send(QStringLiteral("CQ TEST S59ABC"));
+    for (int n = 0; n < 6; ++n) {
+        for (int retry = 0; heard.empty() && retry < 5; ++retry) {
+            heard = op.Send(QStringLiteral("CQ TEST S59ABC"));
+        }
+        ASSERT_FALSE(heard.empty());
+        QString call = heard.front().text.split(u' ').back();
+        const bool bust = n == 3;
+        if (bust) {
+            call.back() = call.back() == u'Z' ? u'Y' : QChar(call.back().unicode() + 1);
+        }
+        const auto exchange = op.Send(call + QStringLiteral(" 5NN 09"));
+        ASSERT_FALSE(exchange.empty());
+        QString year = exchange.front().text.split(u' ').back();
+        year.replace(u'T', u'0').replace(u'O', u'0').replace(u'N', u'9');
+        log.push_back({call, bust ? QStringLiteral("55") : year, QStringLiteral("CW"),
+                       start.addSecs(qint64(op.Now()))});
+        heard = op.Send(QStringLiteral("TU S59ABC"));
+    }
+    const Verification v = VerifyLog(log, op.band.Records(), start);
+    EXPECT_EQ(v.counts.correct, 5);
+    EXPECT_EQ(v.counts.bustedCall, 1);
+    EXPECT_EQ(v.contacts[3].verdict, Verdict::BustedCall);
 }
 
 }  // namespace
