@@ -491,7 +491,16 @@ void PracticeBand::Leave(int caller, State state) {
 
 int PracticeBand::Arrive(double time) {
     if (unused_.empty()) {
-        return -1;
+        // Every station has been on: those that left unworked come back.
+        for (int i = 0; i < int(callers_.size()); ++i) {
+            if (callers_[size_t(i)].state == State::Gone) {
+                callers_[size_t(i)].exchanges = 0;
+                unused_.push_back(i);
+            }
+        }
+        if (unused_.empty()) {
+            return -1;
+        }
     }
     const auto pick = size_t(Uniform(0, double(unused_.size())));
     const int i = unused_[std::min(pick, unused_.size() - 1)];

@@ -77,8 +77,8 @@ class PracticeBand {
     // what the operator keyed before moving past it: all times are on one
     // clock, the keyer's and the sound's, and an over counts as ended 80 ms
     // after its keying unless more keying follows; the replies start 0.1 s
-    // or more after it, so moving on in steps of up to 20 ms of sound loses
-    // no reply's beginning.
+    // or more after it, so whatever the steps, a reply is handed out before
+    // the sound has passed its start.
     std::vector<Transmission> Advance(double now);
 
     // Every contact a station had with the operator: finished, abandoned
