@@ -9,9 +9,8 @@ namespace corvatta::practice {
 
 namespace {
 
-// Two equal band-passes in a row are about 0.64 times as wide as one at
-// their -3 dB points; each is made wider by that much.
-constexpr double kCascadeNarrowing = 0.6436;
+// The fourth-order Butterworth low-pass as two sections.
+constexpr double kButterworthQ1 = 0.5411961, kButterworthQ2 = 1.3065630;
 
 // Static crashes: how often, how loud (in noise units at the filter's input)
 // and how long they ring.
@@ -40,32 +39,37 @@ float SoftLimit(float x) {
 
 }  // namespace
 
-BandPass::BandPass(double centreHz, double q) {
-    const double w0 = 2 * std::numbers::pi * centreHz / kSampleRate;
+LowPass::LowPass(double cutoffHz, double q) {
+    const double w0 = 2 * std::numbers::pi * cutoffHz / kSampleRate;
     const double alpha = std::sin(w0) / (2 * q);
     const double a0 = 1 + alpha;
-    b0 = float(alpha / a0);
+    b0 = float((1 - std::cos(w0)) / 2 / a0);
     a1 = float(-2 * std::cos(w0) / a0);
     a2 = float((1 - alpha) / a0);
 }
 
-double BandPass::Gain(double hz) const {
-    const std::complex<double> z = std::polar(1.0, 2 * std::numbers::pi * hz / kSampleRate);
-    const std::complex<double> zi = 1.0 / z;
-    const auto h = double(b0) * (1.0 - zi * zi) / (1.0 + double(a1) * zi + double(a2) * zi * zi);
+double LowPass::Gain(double hz) const {
+    const std::complex<double> zi = std::polar(1.0, -2 * std::numbers::pi * hz / kSampleRate);
+    const auto h =
+        double(b0) * (1.0 + zi) * (1.0 + zi) / (1.0 + double(a1) * zi + double(a2) * zi * zi);
     return std::abs(h);
 }
 
 BandNoise::BandNoise(const ReceiverSettings& settings, std::uint64_t seed)
-    : first_(settings.pitchHz,
-             settings.pitchHz * kCascadeNarrowing / std::max(settings.bandwidthHz, 50.0)),
-      second_(first_),
+    : i1_(std::max(settings.bandwidthHz, 50.0) / 2, kButterworthQ1),
+      i2_(std::max(settings.bandwidthHz, 50.0) / 2, kButterworthQ2),
+      q1_(i1_),
+      q2_(i2_),
+      pitchHz_(settings.pitchHz),
+      stepCos_(std::cos(2 * std::numbers::pi * settings.pitchHz / kSampleRate)),
+      stepSin_(std::sin(2 * std::numbers::pi * settings.pitchHz / kSampleRate)),
       state_(seed * 0x9E3779B97F4A7C15ULL | 1),
       qrn_(settings.qrn),
       crashRandom_(seed ^ 0xC3A5C85C97CB3127ULL) {
     // The input level that gives the wanted RMS at the output: the filter
-    // pair's noise gain is the energy of its impulse response.
-    BandPass a = first_, b = second_;
+    // pair's noise gain is the energy of its impulse response, and the two
+    // noises a quarter turn apart add up to the power of one.
+    LowPass a = i1_, b = i2_;
     double energy = 0;
     for (int i = 0; i < 2 * kSampleRate; ++i) {
         const double y = b.Step(a.Step(i == 0 ? 1.0f : 0.0f));
@@ -77,7 +81,8 @@ BandNoise::BandNoise(const ReceiverSettings& settings, std::uint64_t seed)
 }
 
 double BandNoise::FilterGain(double hz) const {
-    return first_.Gain(hz) * second_.Gain(hz);
+    const double offset = std::fabs(hz - pitchHz_);
+    return i1_.Gain(offset) * i2_.Gain(offset);
 }
 
 void BandNoise::NextCrash(std::int64_t after) {
@@ -90,8 +95,15 @@ void BandNoise::NextCrash(std::int64_t after) {
 }
 
 void BandNoise::Render(float* out, int count, std::int64_t position) {
+    if (position != next_) {
+        const double cycles = std::fmod(double(position / kSampleRate) * pitchHz_, 1.0) +
+                              double(position % kSampleRate) * pitchHz_ / kSampleRate;
+        cos_ = std::cos(2 * std::numbers::pi * cycles);
+        sin_ = std::sin(2 * std::numbers::pi * cycles);
+    }
+    next_ = position + count;
     for (int i = 0; i < count; ++i) {
-        float x = White() * noiseIn_;
+        float gain = noiseIn_;
         if (qrn_) {
             if (position + i >= nextCrash_) {
                 std::uniform_real_distribution<double> unit(0, 1);
@@ -105,11 +117,21 @@ void BandNoise::Render(float* out, int count, std::int64_t position) {
                 NextCrash(position + i);
             }
             if (crash_ > 1e-3f) {
-                x += White() * noiseIn_ * crash_;
+                gain *= 1 + crash_;
                 crash_ *= crashDecay_;
             }
         }
-        out[i] = second_.Step(first_.Step(x));
+        const float inPhase = i2_.Step(i1_.Step(White() * gain));
+        const float quadrature = q2_.Step(q1_.Step(White() * gain));
+        out[i] = float(inPhase * cos_ - quadrature * sin_);
+        const double c = cos_ * stepCos_ - sin_ * stepSin_;
+        sin_ = sin_ * stepCos_ + cos_ * stepSin_;
+        cos_ = c;
+        if ((position + i + 1) % kControlSamples == 0) {
+            const double k = 1.5 - 0.5 * (cos_ * cos_ + sin_ * sin_);
+            cos_ *= k;
+            sin_ *= k;
+        }
     }
 }
 

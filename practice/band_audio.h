@@ -36,14 +36,14 @@ struct ReceiverSettings {
     bool qrn = false;
 };
 
-// Two-pole band-pass (constant peak gain), the receive filter's building
-// block.
-struct BandPass {
-    BandPass(double centreHz, double q);
+// A two-pole low-pass section; two of them make the receive filter's
+// fourth-order Butterworth shape.
+struct LowPass {
+    LowPass(double cutoffHz, double q);
     float Step(float x) {
         const float y = b0 * x + z1;
-        z1 = -a1 * y + z2;
-        z2 = b0 * -x - a2 * y;
+        z1 = 2 * b0 * x - a1 * y + z2;
+        z2 = b0 * x - a2 * y;
         return y;
     }
     double Gain(double hz) const;
@@ -52,7 +52,11 @@ struct BandPass {
     float z1 = 0, z2 = 0;
 };
 
-// White noise and static crashes heard through the receive filter.
+// White noise and static crashes heard through the receive filter: noise
+// made at the pitch from two low-passed noises a quarter turn apart, so the
+// band is as wide as the bandwidth, flat inside and falling off steeply
+// (24 dB at a bandwidth's distance from the pitch) for the cost of four
+// filter sections.
 class BandNoise {
   public:
     BandNoise(const ReceiverSettings& settings, std::uint64_t seed);
@@ -69,7 +73,11 @@ class BandNoise {
     }
     void NextCrash(std::int64_t after);
 
-    BandPass first_, second_;
+    LowPass i1_, i2_, q1_, q2_;
+    double pitchHz_ = 600;
+    double cos_ = 1, sin_ = 0;  // the pitch's oscillator, for the sample at next_
+    double stepCos_ = 1, stepSin_ = 0;
+    std::int64_t next_ = -1;
     float noiseIn_ = 0;
     std::uint64_t state_;
     bool qrn_ = false;
