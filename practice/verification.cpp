@@ -71,6 +71,7 @@ Verification VerifyLog(const std::vector<LoggedContact>& log,
             used[size_t(exact)] = true;
             checked.trueCall = r.call;
             checked.trueYear = r.year;
+            checked.stationLogged = r.logged;
             checked.verdict = !r.logged                        ? Verdict::NotInLog
                               : SameYear(contact.year, r.year) ? Verdict::Correct
                                                                : Verdict::BustedExchange;
@@ -104,6 +105,9 @@ Verification VerifyLog(const std::vector<LoggedContact>& log,
             checked.verdict = Verdict::BustedCall;
             checked.trueCall = truth[size_t(best)].call;
             checked.trueYear = truth[size_t(best)].year;
+            // A bust the station took for its own call (a careless one).
+            checked.stationLogged =
+                truth[size_t(best)].logged && truth[size_t(best)].sentCall.toUpper() == call;
         } else {
             checked.verdict = Verdict::NotInLog;
         }
@@ -228,17 +232,18 @@ QStringList ResultsText(const SessionSummary& s, const Verification& v,
     out << QStringLiteral("Nastavitve: %1").arg(s.settingsText);
     out << QStringLiteral("Seme: %1").arg(s.seed);
     out << QString();
+    // Each contact as logged beside the station it was with and whether that
+    // station has the operator in its log.
     out << Padded(QStringLiteral("Ura"), 6) + Padded(QStringLiteral("Klicni znak"), 14) +
-               Padded(QStringLiteral("Letnica"), 9) + Padded(QStringLiteral("Ocena"), 30) +
-               QStringLiteral("Postaja");
+               Padded(QStringLiteral("Letnica"), 9) + Padded(QStringLiteral("Postaja"), 18) +
+               Padded(QStringLiteral("Zapisala"), 10) + QStringLiteral("Ocena");
     for (const CheckedContact& c : v.contacts) {
-        QString station;
-        if (c.verdict == Verdict::BustedCall || c.verdict == Verdict::BustedExchange) {
-            station = c.trueCall + u' ' + c.trueYear;
-        }
+        const QString station =
+            c.trueCall.isEmpty() ? QStringLiteral("-") : c.trueCall + u' ' + c.trueYear;
         out << Padded(c.logged.time.toUTC().toString(QStringLiteral("HH:mm")), 6) +
-                   Padded(c.logged.call, 14) + Padded(c.logged.year, 9) +
-                   Padded(VerdictText(c.verdict), 30) + station;
+                   Padded(c.logged.call, 14) + Padded(c.logged.year, 9) + Padded(station, 18) +
+                   Padded(c.stationLogged ? QStringLiteral("da") : QStringLiteral("ne"), 10) +
+                   VerdictText(c.verdict);
     }
     const VerificationCounts& n = v.counts;
     out << QString();

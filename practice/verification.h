@@ -33,6 +33,8 @@ struct CheckedContact {
     // The station the contact was with, when one was found.
     QString trueCall;
     QString trueYear;
+    // That station has the operator in its log for this contact.
+    bool stationLogged = false;
 };
 
 struct VerificationCounts {

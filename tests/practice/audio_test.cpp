@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <QtEndian>
 #include <cmath>
+#include <complex>
+#include <numbers>
 
 namespace corvatta::practice {
 namespace {
@@ -114,6 +116,47 @@ TEST(BandAudio, SameSoundWhateverTheBlockSizes) {
         worst = std::max(worst, std::fabs(whole[i] - blocks[i]));
     }
     EXPECT_LT(worst, 1e-5f);
+}
+
+// The noise's power near a frequency: Hann-windowed frames of 0.1 s.
+double NoisePower(const std::vector<float>& x, double hz) {
+    const int frame = kSampleRate / 10;
+    double total = 0;
+    for (size_t at = 0; at + size_t(frame) <= x.size(); at += size_t(frame)) {
+        std::complex<double> sum;
+        for (int i = 0; i < frame; ++i) {
+            const double w = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / frame);
+            sum += w * x[at + size_t(i)] *
+                   std::polar(1.0, -2 * std::numbers::pi * hz * i / kSampleRate);
+        }
+        total += std::norm(sum);
+    }
+    return total;
+}
+
+TEST(BandAudio, NoiseFillsTheReceiveBandwidthOnly) {
+    for (double bandwidth : {300.0, 1000.0}) {
+        SCOPED_TRACE(bandwidth);
+        ReceiverSettings rx;
+        rx.bandwidthHz = bandwidth;
+        BandNoise noise(rx, 2);
+        std::vector<float> x(size_t(3 * kSampleRate));
+        noise.Render(x.data(), int(x.size()), 0);
+        double energy = 0;
+        for (float v : x) {
+            energy += double(v) * v;
+        }
+        EXPECT_NEAR(std::sqrt(energy / double(x.size())), rx.noiseLevel, 0.1 * rx.noiseLevel);
+        const double centre = NoisePower(x, rx.pitchHz);
+        const double dB = 10 * std::log10(NoisePower(x, rx.pitchHz + 0.4 * bandwidth) / centre);
+        EXPECT_GT(dB, -3.5) << "inside the passband";
+        for (double away : {-1.5 * bandwidth, 1.5 * bandwidth}) {
+            if (rx.pitchHz + away > 50) {
+                EXPECT_LT(10 * std::log10(NoisePower(x, rx.pitchHz + away) / centre), -30) << away;
+            }
+        }
+        EXPECT_NEAR(noise.FilterGain(rx.pitchHz + bandwidth / 2), std::sqrt(0.5), 0.02);
+    }
 }
 
 // The band's noise between the operator's two elements: heard with QSK,

@@ -92,8 +92,8 @@ TEST(PracticeResults, FilesInTheProgramsEncodingNeverReplaced) {
     EXPECT_TRUE(bytes.contains("\r\n"));
     EXPECT_FALSE(bytes.contains("\n\n"));
     EXPECT_TRUE(bytes.contains(char(0xE8)));  // "č" in cp1250
-    EXPECT_TRUE(text.contains(QStringLiteral("S59QIF        96       napačen klicni znak")));
-    EXPECT_TRUE(text.contains(QStringLiteral("S59QIE 96")));
+    EXPECT_TRUE(text.contains(QStringLiteral(
+        "12:01 S59QIF        96       S59QIE 96         ne        napačen klicni znak")));
     EXPECT_TRUE(text.contains(QStringLiteral("prijavljene 12, preverjene 10")));
     EXPECT_TRUE(text.contains(QStringLiteral("   30 min: 150")));
 }
