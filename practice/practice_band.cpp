@@ -222,6 +222,11 @@ void PracticeBand::ReactRun(const Over& over, double end) {
             if (over.exchange && !over.year.isEmpty()) {
                 r.heardYear = over.year;
             }
+            if (over.calls.contains(a.info.call)) {
+                // Its call right at last, after it took a wrong one for its own.
+                r.heardOwnCall = true;
+                r.sentCall = a.info.call;
+            }
             if (over.tu) {
                 r.gotClosing = true;
                 r.logged = true;
