@@ -33,7 +33,9 @@ bool WavWriter::Open(const QString& fileName, int sampleRate) {
     samples_ = 0;
     sampleRate_ = sampleRate;
     file_.setFileName(fileName);
-    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Unbuffered, so a failed write is known at once and the count of
+    // samples on disk is exact.
+    if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         return Fail();
     }
     return WriteHeader();
@@ -71,6 +73,11 @@ bool WavWriter::Write(const float* samples, int count) {
               std::uint16_t(std::int16_t(std::lround(clipped * 32767.0f))));
     }
     if (file_.write(buffer_.data(), qint64(buffer_.size())) != qint64(buffer_.size())) {
+        // A full disk: the header is brought up to what is on disk (it does
+        // not grow the file), so the recording plays up to there.
+        const QString reason = file_.errorString();
+        WriteHeader();
+        error_ = QStringLiteral("%1 (%2)").arg(file_.fileName(), reason);
         return Fail();
     }
     samples_ += count;

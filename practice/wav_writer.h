@@ -23,7 +23,8 @@ class WavWriter {
     // Error() when it cannot be made.
     bool Open(const QString& fileName, int sampleRate = 48000);
     // Samples beyond -1..1 are clipped. A failed write (a full disk) stops
-    // the recording: false, Error() says why, later calls do nothing.
+    // the recording: false, Error() says why, later calls do nothing, and
+    // the file keeps what was written before, playable.
     bool Write(const float* samples, int count);
     bool Flush();
     bool Close();

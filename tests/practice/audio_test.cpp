@@ -1,5 +1,6 @@
 #include "practice/band_audio.h"
 #include "practice/wav_writer.h"
+#include "tests/support/disk_limits.h"
 #include "tests/support/temp_program_dir.h"
 
 #include <gtest/gtest.h>
@@ -203,6 +204,24 @@ TEST(WavWriter, WritesPlayable16BitMono) {
     }
     EXPECT_FALSE(wav.Open(dir.File("no/such/folder/rec.wav")));
     EXPECT_FALSE(wav.Error().isEmpty());
+
+    // A full disk part way: the recording stops and what is on disk plays.
+    const QString file = dir.File("full.wav");
+    const QString result = testing_support::RunWithFileSizeLimit(44 + 10000, [&] {
+        WavWriter full;
+        full.Open(file);
+        const std::vector<float> block(960, 0.25f);
+        int blocks = 0;
+        while (blocks < 100 && full.Write(block.data(), 960)) {
+            ++blocks;
+        }
+        const bool after = full.Write(block.data(), 960);
+        return QStringLiteral("%1 %2 %3").arg(blocks).arg(after).arg(full.Error().isEmpty());
+    });
+    EXPECT_EQ(result, QStringLiteral("5 0 0"));  // five blocks of 1920 bytes fit
+    const QByteArray kept = dir.Read("full.wav");
+    EXPECT_EQ(qFromLittleEndian<quint32>(kept.constData() + 40), 5u * 1920u);
+    EXPECT_GE(kept.size(), 44 + 5 * 1920);
 }
 
 }  // namespace
