@@ -8,8 +8,8 @@
 #include "keyer/keyer_window_form.h"
 #include "keyer/main_window_link.h"
 #include "keyer/shared_keys.h"
-#include "logger/station_state.h"
 #include "serial/com_port.h"
+#include "station/station_state.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -69,7 +69,7 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
 
   signals:
     // The keyer fell idle with the exchange pending and the exchange has
-    // been sent: the entry line's sequence now waits for the year (state 1).
+    // been sent: the entry line's sequence now waits for the year (ExchangeSent).
     void exchangeStarted();
     // F10 switched Run and S/P: the entry line's sequence goes back to idle.
     void entrySequenceReset();

@@ -1,7 +1,7 @@
 #include "keyer/main_window_link.h"
 
-#include "logger/station_state.h"
 #include "platform/colors.h"
+#include "station/station_state.h"
 
 #include <QCheckBox>
 #include <QLabel>

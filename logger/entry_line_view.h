@@ -6,7 +6,7 @@
 #include "keyer/shared_keys.h"
 #include "logger/entry_sequence.h"
 #include "logger/main_window_form.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <functional>
 
@@ -58,7 +58,7 @@ class EntryLineView final : public EntryActions, public keyer::SharedKeyView {
     // SharedKeyView: PgUp, PgDn, F10, F11, F12 as the main window shows them.
     void SpeedStepped(int wpm) override;
     void ShowRunMode(bool run) override;
-    void ResetEntrySequence() override { state_.entry.EntryState = 0; }
+    void ResetEntrySequence() override { state_.entry.EntryState = EntryStep::Idle; }
     void ClearMessageKey() override;
     bool EsmShown() const override;
     void ShowEsm(bool on) override;

@@ -131,13 +131,13 @@ void TfMain::FirstShow() {
     if (state_.keyer.RunMode) {
         LRun->setText(QStringLiteral("RUN"));
         PaintText(LRun, colors::ColorRed);
-        state_.entry.EntryState = 0;
+        state_.entry.EntryState = EntryStep::Idle;
     } else {
         LRun->setText(QStringLiteral("S/P"));
         PaintText(LRun, colors::ColorBlack);
         // Zero, as F10 sets it: Enter on a bare callsign calls the station
         // from the first contact on.
-        state_.entry.EntryState = 0;
+        state_.entry.EntryState = EntryStep::Idle;
     }
     state_.flags.ExchangePending = false;
     state_.entry.SentCall.clear();

@@ -10,8 +10,8 @@
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
 #include "logger/main_window_form.h"
-#include "logger/station_state.h"
 #include "platform/widget_look.h"
+#include "station/station_state.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -38,7 +38,7 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     // The Run/S-P sequence belongs to the entry line; the keyer only reports
     // the steps that move it.
     QObject::connect(&keyer, &keyer::KeyerLink::exchangeStarted, &main,
-                     [&state] { state.entry.EntryState = 1; });
+                     [&state] { state.entry.EntryState = EntryStep::ExchangeSent; });
     // From its first opening on, the link's reports reach the options window.
     QObject::connect(&keyer, &keyer::KeyerLink::portOpened, &main, [this] { KeyerWindow(); });
     QObject::connect(&keyer, &keyer::KeyerLink::failed, &main, [this](const QString& message) {
@@ -91,7 +91,7 @@ keyer::TfWK& Program::KeyerWindow() {
         wk_ = std::make_unique<keyer::TfWK>(state_, link, keyer);
         wk_->SetMemoWindow(&memo);
         QObject::connect(wk_.get(), &keyer::TfWK::entrySequenceReset, &main,
-                         [this] { state_.entry.EntryState = 0; });
+                         [this] { state_.entry.EntryState = EntryStep::Idle; });
     }
     return *wk_;
 }

@@ -5,8 +5,8 @@
 // section or key changes nothing.
 #pragma once
 
-#include "logger/station_state.h"
 #include "platform/ini_file.h"
+#include "station/station_state.h"
 
 namespace corvatta {
 
