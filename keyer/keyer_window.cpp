@@ -10,12 +10,15 @@
 #include "platform/program_dir.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/widget_look.h"
 #include "platform/window_placement.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace corvatta::keyer {
+
+using platform::PaintBackground;
 
 namespace {
 
@@ -576,7 +579,7 @@ void TfWK::SpeedStepped(int wpm) {
 }
 
 void TfWK::ShowRunMode(bool run) {
-    link_.ShowRunMode(run);
+    link_.ShowRunLabel(run);
     if (memo_ != nullptr) {
         memo_->ShowRunMode(run);
     }
