@@ -12,6 +12,7 @@
 #include "platform/system_info.h"
 #include "platform/widget_look.h"
 #include "platform/window_placement.h"
+#include "serial/com_setup_frm.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
@@ -82,7 +83,8 @@ QString KeyerPortFileName() {
 
 void TfWK::ConnectHandlers() {
     auto& k = state_.keyer;
-    connect(BSetupCom, &QPushButton::clicked, this, [this] { ComPort->ShowSettingsDialog(this); });
+    connect(BSetupCom, &QPushButton::clicked, this,
+            [this] { serial::ShowSettingsDialog(*ComPort, this); });
     connect(BOpenCom, &QPushButton::clicked, this, [this] {
         keyer_->OpenOrClose();
         if (isVisible()) {
