@@ -1,6 +1,7 @@
 #include "keyer/keyer_window.h"
 
 #include "keyer/cw_message.h"
+#include "keyer/keyer_settings.h"
 #include "keyer/memo_window.h"
 #include "keyer/timing_values.h"
 #include "keyer/winkeyer_protocol.h"
@@ -75,10 +76,6 @@ void TfWK::BuildWindow() {
 TfWK::~TfWK() {
     // The link's reports must not reach the controls while they go away.
     keyer_->disconnect(this);
-}
-
-QString KeyerPortFileName() {
-    return platform::ProgramDirectory() + QStringLiteral("Corvatta.ini");
 }
 
 void TfWK::ConnectHandlers() {
@@ -206,17 +203,9 @@ void TfWK::ConnectHandlers() {
 // ---- Settings of this window ------------------------------------------------
 
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
-    const QString file = KeyerPortFileName();
-    try {
-        keyer.Port()->LoadFromIni(file);
-    } catch (const platform::Error& e) {
-        platform::ShowError(e.message());
+    if (const std::optional<QString> failure = ReadKeyerPortSettings(*keyer.Port(), state.view)) {
+        platform::ShowError(*failure);
     }
-    const platform::IniDocument doc = platform::IniFile(file).Load();
-    state.view.WKTop =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state.view.WKTop);
-    state.view.WKLeft =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state.view.WKLeft);
 }
 
 void TfWK::LoadKeyerWindowSettings() {
@@ -225,21 +214,14 @@ void TfWK::LoadKeyerWindowSettings() {
 }
 
 void TfWK::PlaceWindow() {
-    platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
+    platform::RestorePlace(this, state_.view.WKLeft, state_.view.WKTop);
     bitness_ = platform::BitnessText();
 }
 
 void TfWK::SaveKeyerWindowSettings() {
-    const QString file = KeyerPortFileName();
-    state_.view.WKTop = y();
-    state_.view.WKLeft = x();
+    platform::SavePlace(this, state_.view.WKLeft, state_.view.WKTop);
     try {
-        const platform::IniFile ini(file);
-        platform::IniDocument doc = ini.Load();
-        doc.WriteInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state_.view.WKTop);
-        doc.WriteInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state_.view.WKLeft);
-        ini.Save(doc);
-        ComPort->SaveToIni(file);
+        WriteKeyerPortSettings(*ComPort, state_.view);
     } catch (const platform::Error& e) {
         // The window stays open, so the operator sees that the settings are
         // not on disk and can try again.

@@ -22,10 +22,9 @@ class TfMemo;
 inline const QString kKeyerWindowCaption = QStringLiteral("Corvattans - WinKeyer Options");
 
 // The keyer's port settings and this window's place, from the port and
-// profile file; read at program start, whether the window is built or not.
+// profile file; read at program start, whether the window is built or not. A
+// port section that cannot be read is shown in the error box.
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state);
-// The port and profile file, Corvatta.ini in the program's folder.
-QString KeyerPortFileName();
 
 class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     Q_OBJECT
