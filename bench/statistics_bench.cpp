@@ -3,7 +3,7 @@
 // figures and repaints its bars) at 1,000 / 10,000 / 100,000 contacts, and
 // opening the summary of a 1,000-contact log with its charts.
 #include "logger/qso_log_model.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 #include "logger/statistics_feed.h"
 #include "logger/statistics_summary.h"
 #include "logger/statistics_window.h"

@@ -3,7 +3,7 @@
 // and the speed command in front.
 #pragma once
 
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QByteArray>
 #include <QString>

@@ -9,8 +9,8 @@
 #include "keyer/link_status.h"
 #include "keyer/main_window_link.h"
 #include "keyer/winkeyer_protocol.h"
-#include "logger/station_state.h"
 #include "serial/com_port.h"
+#include "station/station_state.h"
 
 #include <QObject>
 #include <QTimer>

@@ -1,6 +1,7 @@
 #include "keyer/keyer_window.h"
 
 #include "keyer/cw_message.h"
+#include "keyer/keyer_settings.h"
 #include "keyer/memo_window.h"
 #include "keyer/timing_values.h"
 #include "keyer/winkeyer_protocol.h"
@@ -10,12 +11,16 @@
 #include "platform/program_dir.h"
 #include "platform/shell.h"
 #include "platform/system_info.h"
+#include "platform/widget_look.h"
 #include "platform/window_placement.h"
+#include "serial/com_setup_frm.h"
 
 #include <QKeyEvent>
 #include <QSignalBlocker>
 
 namespace corvatta::keyer {
+
+using platform::PaintBackground;
 
 namespace {
 
@@ -73,13 +78,10 @@ TfWK::~TfWK() {
     keyer_->disconnect(this);
 }
 
-QString KeyerPortFileName() {
-    return platform::ProgramDirectory() + QStringLiteral("Corvatta.ini");
-}
-
 void TfWK::ConnectHandlers() {
     auto& k = state_.keyer;
-    connect(BSetupCom, &QPushButton::clicked, this, [this] { ComPort->ShowSettingsDialog(this); });
+    connect(BSetupCom, &QPushButton::clicked, this,
+            [this] { serial::ShowSettingsDialog(*ComPort, this); });
     connect(BOpenCom, &QPushButton::clicked, this, [this] {
         keyer_->OpenOrClose();
         if (isVisible()) {
@@ -201,17 +203,9 @@ void TfWK::ConnectHandlers() {
 // ---- Settings of this window ------------------------------------------------
 
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
-    const QString file = KeyerPortFileName();
-    try {
-        keyer.Port()->LoadFromIni(file);
-    } catch (const platform::Error& e) {
-        platform::ShowError(e.message());
+    if (const std::optional<QString> failure = ReadKeyerPortSettings(*keyer.Port(), state.view)) {
+        platform::ShowError(*failure);
     }
-    const platform::IniDocument doc = platform::IniFile(file).Load();
-    state.view.WKTop =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state.view.WKTop);
-    state.view.WKLeft =
-        doc.ReadInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state.view.WKLeft);
 }
 
 void TfWK::LoadKeyerWindowSettings() {
@@ -220,21 +214,14 @@ void TfWK::LoadKeyerWindowSettings() {
 }
 
 void TfWK::PlaceWindow() {
-    platform::PlaceOnScreen(this, state_.view.WKLeft, state_.view.WKTop);
+    platform::RestorePlace(this, state_.view.WKLeft, state_.view.WKTop);
     bitness_ = platform::BitnessText();
 }
 
 void TfWK::SaveKeyerWindowSettings() {
-    const QString file = KeyerPortFileName();
-    state_.view.WKTop = y();
-    state_.view.WKLeft = x();
+    platform::SavePlace(this, state_.view.WKLeft, state_.view.WKTop);
     try {
-        const platform::IniFile ini(file);
-        platform::IniDocument doc = ini.Load();
-        doc.WriteInteger(QStringLiteral("VIEW"), QStringLiteral("WKTop"), state_.view.WKTop);
-        doc.WriteInteger(QStringLiteral("VIEW"), QStringLiteral("WKLeft"), state_.view.WKLeft);
-        ini.Save(doc);
-        ComPort->SaveToIni(file);
+        WriteKeyerPortSettings(*ComPort, state_.view);
     } catch (const platform::Error& e) {
         // The window stays open, so the operator sees that the settings are
         // not on disk and can try again.
@@ -576,7 +563,7 @@ void TfWK::SpeedStepped(int wpm) {
 }
 
 void TfWK::ShowRunMode(bool run) {
-    link_.ShowRunMode(run);
+    link_.ShowRunLabel(run);
     if (memo_ != nullptr) {
         memo_->ShowRunMode(run);
     }

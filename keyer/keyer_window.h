@@ -8,8 +8,8 @@
 #include "keyer/keyer_window_form.h"
 #include "keyer/main_window_link.h"
 #include "keyer/shared_keys.h"
-#include "logger/station_state.h"
 #include "serial/com_port.h"
+#include "station/station_state.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -22,10 +22,9 @@ class TfMemo;
 inline const QString kKeyerWindowCaption = QStringLiteral("Corvattans - WinKeyer Options");
 
 // The keyer's port settings and this window's place, from the port and
-// profile file; read at program start, whether the window is built or not.
+// profile file; read at program start, whether the window is built or not. A
+// port section that cannot be read is shown in the error box.
 void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state);
-// The port and profile file, Corvatta.ini in the program's folder.
-QString KeyerPortFileName();
 
 class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
     Q_OBJECT
@@ -69,7 +68,7 @@ class TfWK : public QWidget, public KeyerWindowForm, private SharedKeyView {
 
   signals:
     // The keyer fell idle with the exchange pending and the exchange has
-    // been sent: the entry line's sequence now waits for the year (state 1).
+    // been sent: the entry line's sequence now waits for the year (ExchangeSent).
     void exchangeStarted();
     // F10 switched Run and S/P: the entry line's sequence goes back to idle.
     void entrySequenceReset();

@@ -1,7 +1,7 @@
 #include "keyer/keyer_window_form.h"
 
-#include "logger/station_state.h"
 #include "platform/widget_look.h"
+#include "station/station_state.h"
 
 #include <QButtonGroup>
 #include <algorithm>

@@ -2,18 +2,11 @@
 // button, keyer field, speed labels, echoed text, message label, Run and ESM
 // labels), its entry line and its place on the screen. The keyer library
 // cannot see the main window's class, so it talks through this interface;
-// WidgetMainWindowLink implements it over the main window's controls.
+// the main window's view (logger/main_window_view.h) implements it.
 #pragma once
-
-#include "platform/widget_look.h"
 
 #include <QPoint>
 #include <QString>
-
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QWidget;
 
 namespace corvatta::keyer {
 
@@ -34,13 +27,14 @@ class MainWindowLink {
     virtual void ClearTransmitted() = 0;
     // LMemo: the name of the message being sent ("F2", or empty).
     virtual void ShowMessageKey(const QString& key) = 0;
-    // LRun: "RUN" in red or "S/P" in black.
-    virtual void ShowRunMode(bool run) = 0;
+    // LRun: "RUN" in red or "S/P" in black (the label alone; the memo
+    // window's mark is the keyer window's to set).
+    virtual void ShowRunLabel(bool run) = 0;
     // LESM: the ESM label.
     virtual bool EsmLabelVisible() const = 0;
     virtual void ShowEsmLabel(bool visible) = 0;
     // ECall, the entry line. Setting its text runs the main window's
-    // validation as typing would.
+    // validation as typing would and leaves the caret at its end.
     virtual QString EntryText() const = 0;
     virtual void SetEntryText(const QString& text) = 0;
     virtual bool EntryVisible() const = 0;
@@ -54,52 +48,5 @@ class MainWindowLink {
     // Top-left corner of the main window on the screen.
     virtual QPoint MainWindowPosition() const = 0;
 };
-
-// The main window's controls the link touches; any may be null, which
-// makes the matching operation do nothing.
-struct MainWindowControls {
-    QWidget* window = nullptr;
-    QLineEdit* BMode = nullptr;
-    QLineEdit* EWinkeyer = nullptr;
-    QLabel* LSpeed = nullptr;
-    QLabel* LSpeedPaddle = nullptr;
-    QLabel* LTransmit = nullptr;
-    QLabel* LMemo = nullptr;
-    QLabel* LRun = nullptr;
-    QLabel* LESM = nullptr;
-    QLineEdit* ECall = nullptr;
-    QLineEdit* EditLL = nullptr;
-    QCheckBox* CS5 = nullptr;
-};
-
-class WidgetMainWindowLink final : public MainWindowLink {
-  public:
-    explicit WidgetMainWindowLink(const MainWindowControls& controls) : c_(controls) {}
-
-    void SetModeButtonColor(const QString& colorText) override;
-    void SetKeyerFieldColor(const QString& colorText) override;
-    void ShowSpeed(int wpm) override;
-    void ShowPaddleSpeed(int wpm) override;
-    void AppendTransmitted(const QString& text) override;
-    void ClearTransmitted() override;
-    void ShowMessageKey(const QString& key) override;
-    void ShowRunMode(bool run) override;
-    bool EsmLabelVisible() const override;
-    void ShowEsmLabel(bool visible) override;
-    QString EntryText() const override;
-    void SetEntryText(const QString& text) override;
-    bool EntryVisible() const override;
-    void MoveEntryCaretToEnd() override;
-    void FocusEntryEnd() override;
-    void ClearExchangeField() override;
-    bool AutoS5Checked() const override;
-    QPoint MainWindowPosition() const override;
-
-  private:
-    MainWindowControls c_;
-};
-
-using platform::PaintBackground;
-using platform::PaintText;
 
 }  // namespace corvatta::keyer

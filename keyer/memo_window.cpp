@@ -1,11 +1,15 @@
 #include "keyer/memo_window.h"
 
 #include "keyer/keyer_link.h"
+#include "platform/widget_look.h"
 
 #include <QFont>
 #include <QValidator>
 
 namespace corvatta::keyer {
+
+using platform::PaintBackground;
+using platform::PaintText;
 
 namespace {
 

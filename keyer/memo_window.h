@@ -4,7 +4,7 @@
 #pragma once
 
 #include "keyer/main_window_link.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QLabel>
 #include <QLineEdit>

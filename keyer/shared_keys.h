@@ -4,7 +4,7 @@
 // SharedKeyView how it shows the outcome.
 #pragma once
 
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QString>
 #include <optional>

@@ -4,7 +4,7 @@
 // byte value can be tried without a port.
 #pragma once
 
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 #include "logger/cabrillo.h"
 
 #include "logger/log_file.h"
-#include "logger/station_state.h"
 #include "platform/errors.h"
 #include "platform/program_dir.h"
+#include "station/station_state.h"
 
 namespace corvatta {
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "logger/main_window_form.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QObject>
 

@@ -38,7 +38,8 @@ void EntrySequence::Enter() {
 
     if (cw && k.EnterSendMsg && f.KeyerReady) {
         // A1: Run, the exchange has been sent; the year completes the contact.
-        if (e.EntryState == 1 && !f.Transmitting && k.RunMode && !e.CallInvalid) {
+        if (e.EntryState == EntryStep::ExchangeSent && !f.Transmitting && k.RunMode &&
+            !e.CallInvalid) {
             const QString predicted = act_.PredictedYear();
             if (e.YearInvalid && !predicted.isEmpty()) {
                 const QString text = act_.EntryText();
@@ -51,7 +52,7 @@ void EntrySequence::Enter() {
                     e.CallCorrected = true;
                     e.SentCall = e.ShownCall;
                 }
-                e.EntryState = 2;
+                e.EntryState = EntryStep::ClosingDue;
                 act_.LogQso();
             }
         }
@@ -62,13 +63,13 @@ void EntrySequence::Enter() {
             QString exchange = run[1];
             keyer::ApplyShortCharacters(exchange, s_.shortChars, s_.op.MyYearLic);
             StartMessage(exchange);
-            e.EntryState = 5;
+            e.EntryState = EntryStep::SearchLogged;
             act_.LogQso();
         }
         // A3: Run: the callsign, or the exchange once more.
         if (e.EntryLength > 2 && !f.Transmitting && k.RunMode && !e.CallInvalid &&
             !f.ExchangePending) {
-            if (e.EntryState != 0) {
+            if (e.EntryState != EntryStep::Idle) {
                 ShowMessageKey(QStringLiteral("F2"));
                 StartMessage(run[1]);
             } else {
@@ -88,7 +89,7 @@ void EntrySequence::Enter() {
         }
         // A4: S/P: call the station.
         if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid && e.YearInvalid &&
-            e.EntryState == 0) {
+            e.EntryState == EntryStep::Idle) {
             act_.ShowSearchAndPounce();
             ShowMessageKey(QStringLiteral("F4"));
             const QString text = act_.EntryText();
@@ -98,7 +99,7 @@ void EntrySequence::Enter() {
             StartMessage(run[3]);
         }
         // A5: Run: call CQ.
-        if (e.EntryLength <= 2 && !f.Transmitting && k.RunMode && e.EntryState == 0) {
+        if (e.EntryLength <= 2 && !f.Transmitting && k.RunMode && e.EntryState == EntryStep::Idle) {
             e.CallCorrected = false;
             ShowMessageKey(QStringLiteral("F1"));
             StartMessage(run[0]);
@@ -108,8 +109,8 @@ void EntrySequence::Enter() {
         }
     }
     // B to D, for every Enter.
-    if (e.EntryState == 4) {
-        e.EntryState = 0;
+    if (e.EntryState == EntryStep::Closed) {
+        e.EntryState = EntryStep::Idle;
     }
     const bool valid = IsValidForLogging(e, act_.EntryText());
     if (valid && ((cw && !k.EnterSendMsg) || ssb)) {
@@ -124,8 +125,8 @@ void EntrySequence::Esc() {
         act_.ClearKeyerBuffer();
     }
     act_.ShowTuneOff();
-    if (s_.entry.EntryState == 1) {
-        s_.entry.EntryState = 0;
+    if (s_.entry.EntryState == EntryStep::ExchangeSent) {
+        s_.entry.EntryState = EntryStep::Idle;
     }
 }
 
@@ -139,24 +140,24 @@ void EntrySequence::FunctionKey(int n) {
 
 void EntrySequence::AfterLogging() {
     auto& e = s_.entry;
-    if (e.EntryState == 2) {
+    if (e.EntryState == EntryStep::ClosingDue) {
         ShowMessageKey(QStringLiteral("F3"));
         if (e.CallCorrected) {
             StartMessage(e.SentCall);
         }
         StartMessage(s_.messages.Run[2]);
-        e.EntryState = 4;
-    } else if (e.EntryState == 5) {
-        e.EntryState = 4;
+        e.EntryState = EntryStep::Closed;
+    } else if (e.EntryState == EntryStep::SearchLogged) {
+        e.EntryState = EntryStep::Closed;
     }
 }
 
 void EntrySequence::AfterValidation() {
     auto& e = s_.entry;
     const QString& shown = e.ShownCall;
-    if (e.EntryState == 1 &&
+    if (e.EntryState == EntryStep::ExchangeSent &&
         (shown == QLatin1String("S5") || shown.size() < 2 || shown != e.SentCall)) {
-        e.EntryState = 0;
+        e.EntryState = EntryStep::Idle;
     }
     // Characters typed while the callsign is still being sent follow it.
     if (s_.flags.ExchangePending && shown.size() == e.SentCall.size() + 1) {

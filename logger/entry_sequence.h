@@ -5,7 +5,7 @@
 // calls and carries out what the sequence asks of it through EntryActions.
 #pragma once
 
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QByteArray>
 #include <QString>
@@ -55,7 +55,7 @@ class EntrySequence {
     void FunctionKey(int n);
     // The log has taken the contact: the closing message of a Run contact.
     void AfterLogging();
-    // The entry was validated again: leaves state 1 when the callsign shown
+    // The entry was validated again: leaves ExchangeSent when the callsign shown
     // is no longer the one sent, and sends type-ahead characters.
     void AfterValidation();
 

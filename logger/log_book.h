@@ -8,7 +8,7 @@
 
 #include "logger/qso_line.h"
 #include "logger/scoring.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QString>
 
@@ -77,7 +77,7 @@ class LogBook {
     Shown ImportLogCopy(const QString& fileName);
 
     // Step after logging that belongs to the entry line's Run/S-P sequence
-    // (closing message, state 2/5 to 4); the window installs it.
+    // (closing message, ClosingDue or SearchLogged to Closed); the window installs it.
     std::function<void()> HandOver;
 
   private:

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "logger/qso_line.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QString>
 #include <QStringList>

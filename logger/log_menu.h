@@ -7,7 +7,7 @@
 #include "logger/log_book.h"
 #include "logger/log_check.h"
 #include "logger/main_window_form.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QObject>
 

@@ -1,9 +1,9 @@
 // Corvatta: the contest logger.
 #include "logger/program.h"
-#include "logger/station_state.h"
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
+#include "station/station_state.h"
 
 #include <QFont>
 

@@ -45,7 +45,7 @@ TfMain::TfMain(StationState& state, platform::Clock& clock, QWidget* parent)
     d.Yesterday = d.Today.addDays(-1);
     LoadSettings(platform::IniFile(SettingsFileName()).Load(), state_);
     panel_->ApplyPanelSettings();
-    platform::PlaceOnScreen(this, state_.view.MainLeft, state_.view.MainTop);
+    platform::RestorePlace(this, state_.view.MainLeft, state_.view.MainTop);
     state_.op.Category = ComputeCategory(EPower->currentIndex(), EMode->currentIndex());
     state_.AutoPrefixRequest = false;
     state_.WindowsVersion = platform::WindowsVersion();
@@ -103,8 +103,7 @@ void TfMain::CollectControlSettings() {
     state_.panel.RKChk = CBRK->isChecked();
     state_.panel.AutoS5 = CS5->isChecked();
     state_.panel.AutoLL = CLL->isChecked();
-    state_.view.MainTop = y();
-    state_.view.MainLeft = x();
+    platform::SavePlace(this, state_.view.MainLeft, state_.view.MainTop);
 }
 
 void TfMain::LoadProfileAndRefresh(int n) {
@@ -131,13 +130,13 @@ void TfMain::FirstShow() {
     if (state_.keyer.RunMode) {
         LRun->setText(QStringLiteral("RUN"));
         PaintText(LRun, colors::ColorRed);
-        state_.entry.EntryState = 0;
+        state_.entry.EntryState = EntryStep::Idle;
     } else {
         LRun->setText(QStringLiteral("S/P"));
         PaintText(LRun, colors::ColorBlack);
         // Zero, as F10 sets it: Enter on a bare callsign calls the station
         // from the first contact on.
-        state_.entry.EntryState = 0;
+        state_.entry.EntryState = EntryStep::Idle;
     }
     state_.flags.ExchangePending = false;
     state_.entry.SentCall.clear();

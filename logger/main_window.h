@@ -5,13 +5,13 @@
 #pragma once
 
 #include "logger/data_panel.h"
-#include "logger/entry_line_view.h"
 #include "logger/entry_sequence.h"
 #include "logger/licence_table.h"
 #include "logger/log_book.h"
 #include "logger/main_window_form.h"
-#include "logger/station_state.h"
+#include "logger/main_window_view.h"
 #include "platform/widget_look.h"
+#include "station/station_state.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -66,6 +66,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     // The keyer, set up after this window; the entry line sends its messages
     // and bytes through its link and shows its marks in its windows.
     void AttachKeyer(KeyerWindows* keyer);
+    // The window as the keyer sees it (indicators, entry line, place).
+    keyer::MainWindowLink& KeyerView() { return *view_; }
 
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.
@@ -126,7 +128,7 @@ class TfMain : public QMainWindow, public TfMainForm {
     class LogMenu* logMenu_ = nullptr;
     LogBackups* backups_ = nullptr;
     std::unique_ptr<LogBook> logBook_;
-    std::unique_ptr<EntryLineView> entryLine_;
+    std::unique_ptr<MainWindowView> view_;
     std::unique_ptr<EntrySequence> sequence_;
     LicenceTable licences_;
     bool shown_ = false;

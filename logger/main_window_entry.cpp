@@ -1,9 +1,9 @@
 // The entry line's keys: which go to the Run / S-P sequence, which to the
 // shared key rules, which to the keyer.
 #include "keyer/shared_keys.h"
-#include "logger/entry_line_view.h"
 #include "logger/entry_sequence.h"
 #include "logger/main_window.h"
+#include "logger/main_window_view.h"
 
 #include <QKeyEvent>
 
@@ -18,12 +18,12 @@ bool CtrlAlone(Qt::KeyboardModifiers m) {
 }  // namespace
 
 void TfMain::BuildEntrySequence() {
-    entryLine_ = std::make_unique<EntryLineView>(*this, state_, [this] { LogQso(); });
-    sequence_ = std::make_unique<EntrySequence>(state_, *entryLine_);
+    view_ = std::make_unique<MainWindowView>(*this, *this, state_, [this] { LogQso(); });
+    sequence_ = std::make_unique<EntrySequence>(state_, *view_);
 }
 
 void TfMain::AttachKeyer(KeyerWindows* keyer) {
-    entryLine_->AttachKeyer(keyer);
+    view_->AttachKeyer(keyer);
 }
 
 bool TfMain::EntryKeyDown(QKeyEvent* event) {
@@ -36,7 +36,7 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
     auto& f = state_.flags;
 
     if (CtrlAlone(mods) && (key == Qt::Key_T || key == Qt::Key_F5)) {
-        entryLine_->ToggleTune();
+        view_->ToggleTune();
         FocusEnd(ECall);
         return true;
     }
@@ -47,7 +47,7 @@ bool TfMain::EntryKeyDown(QKeyEvent* event) {
         return true;
     }
     if (const auto shared = keyer::SharedKeyOf(key)) {
-        keyer::ApplySharedKey(*shared, state_.keyer, state_.flags, *entryLine_);
+        keyer::ApplySharedKey(*shared, state_.keyer, state_.flags, *view_);
         return true;
     }
     if (key >= Qt::Key_F1 && key <= Qt::Key_F9) {

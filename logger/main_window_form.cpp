@@ -1,9 +1,9 @@
 #include "logger/main_window_form.h"
 
 #include "logger/calendar.h"
-#include "logger/station_state.h"
 #include "platform/colors.h"
 #include "platform/widget_look.h"
+#include "station/station_state.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -4,33 +4,11 @@
 
 namespace corvatta {
 
-namespace {
-
-keyer::MainWindowControls ControlsOf(TfMain& m) {
-    keyer::MainWindowControls c;
-    c.window = &m;
-    c.BMode = m.BMode;
-    c.EWinkeyer = m.EWinkeyer;
-    c.LSpeed = m.LSpeed;
-    c.LSpeedPaddle = m.LSpeedPaddle;
-    c.LTransmit = m.LTransmit;
-    c.LMemo = m.LMemo;
-    c.LRun = m.LRun;
-    c.LESM = m.LESM;
-    c.ECall = m.ECall;
-    c.EditLL = m.EditLL;
-    c.CS5 = m.CS5;
-    return c;
-}
-
-}  // namespace
-
 Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait keyerWait)
     : main(state, clock),
-      link(ControlsOf(main)),
-      keyer(state, link, std::move(keyerWait)),
+      keyer(state, main.KeyerView(), std::move(keyerWait)),
       state_(state),
-      mainAtStart_(link.MainWindowPosition()) {
+      mainAtStart_(main.pos()) {
     // The port's settings are needed for the automatic connection at start,
     // and are read then, as they always were.
     keyer::LoadKeyerPortSettings(keyer, state_);
@@ -38,7 +16,7 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     // The Run/S-P sequence belongs to the entry line; the keyer only reports
     // the steps that move it.
     QObject::connect(&keyer, &keyer::KeyerLink::exchangeStarted, &main,
-                     [&state] { state.entry.EntryState = 1; });
+                     [&state] { state.entry.EntryState = EntryStep::ExchangeSent; });
     // From its first opening on, the link's reports reach the options window.
     QObject::connect(&keyer, &keyer::KeyerLink::portOpened, &main, [this] { KeyerWindow(); });
     QObject::connect(&keyer, &keyer::KeyerLink::failed, &main, [this](const QString& message) {
@@ -80,7 +58,7 @@ Program::~Program() = default;
 
 keyer::TfMemo& Program::MemoWindow() {
     if (!memo_) {
-        memo_ = std::make_unique<keyer::TfMemo>(state_, link, keyer);
+        memo_ = std::make_unique<keyer::TfMemo>(state_, main.KeyerView(), keyer);
         memo_->PlaceAgainst(mainAtStart_);
     }
     return *memo_;
@@ -89,10 +67,10 @@ keyer::TfMemo& Program::MemoWindow() {
 keyer::TfWK& Program::KeyerWindow() {
     if (!wk_) {
         keyer::TfMemo& memo = MemoWindow();
-        wk_ = std::make_unique<keyer::TfWK>(state_, link, keyer);
+        wk_ = std::make_unique<keyer::TfWK>(state_, main.KeyerView(), keyer);
         wk_->SetMemoWindow(&memo);
         QObject::connect(wk_.get(), &keyer::TfWK::entrySequenceReset, &main,
-                         [this] { state_.entry.EntryState = 0; });
+                         [this] { state_.entry.EntryState = EntryStep::Idle; });
     }
     return *wk_;
 }

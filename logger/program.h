@@ -6,7 +6,6 @@
 
 #include "keyer/keyer_link.h"
 #include "keyer/keyer_window.h"
-#include "keyer/main_window_link.h"
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
 #include "logger/statistics_window.h"
@@ -39,7 +38,6 @@ class Program final : public KeyerWindows {
     // Members are destroyed in reverse: the memo and the keyer windows, then
     // the link (closing the port and ending its thread), then the main window.
     TfMain main;
-    keyer::WidgetMainWindowLink link;
     keyer::KeyerLink keyer;
 
   private:

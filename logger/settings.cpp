@@ -2,6 +2,7 @@
 
 #include "logger/qso_line.h"
 #include "platform/program_dir.h"
+#include "station/settings_files.h"
 
 namespace corvatta {
 
@@ -137,11 +138,7 @@ void KeepModeKnown(OperatorData& op) {
 }  // namespace
 
 QString SettingsFileName() {
-    return platform::ProgramDirectory() + QStringLiteral("Corvatta") + QStringLiteral("ini.ini");
-}
-
-QString PortProfileFileName() {
-    return platform::ProgramDirectory() + QStringLiteral("Corvatta") + QStringLiteral(".ini");
+    return platform::ProgramDirectory() + kSettingsFile;
 }
 
 QString FormatLastDate(const QDate& date) {

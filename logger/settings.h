@@ -5,13 +5,15 @@
 // section or key changes nothing.
 #pragma once
 
-#include "logger/station_state.h"
+#include "keyer/keyer_settings.h"
 #include "platform/ini_file.h"
+#include "station/station_state.h"
 
 namespace corvatta {
 
-QString SettingsFileName();     // program directory + "Corvattaini.ini"
-QString PortProfileFileName();  // program directory + "Corvatta.ini"
+QString SettingsFileName();  // program directory + "Corvattaini.ini"
+// The port and profile file belongs to the keyer's settings, which read it first.
+using keyer::PortProfileFileName;
 
 // "LastDate" is written in one fixed form so that a file written and read
 // on the same machine always round-trips, whatever the locale.

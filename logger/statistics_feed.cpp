@@ -1,7 +1,7 @@
 #include "logger/statistics_feed.h"
 
 #include "logger/qso_log_model.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "logger/qso_log_model.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 
 #include <QString>
 

@@ -90,4 +90,9 @@ void PlaceOnScreen(QWidget* window, int left, int top) {
     }
 }
 
+void SavePlace(const QWidget* window, int& left, int& top) {
+    left = window->x();
+    top = window->y();
+}
+
 }  // namespace platform

@@ -27,4 +27,11 @@ QPoint FitOnScreen(QPoint wanted, QSize frameSize, const QRect& area);
 // its frame is not known; the window is then checked again as soon as it is.
 void PlaceOnScreen(QWidget* window, int left, int top);
 
+// A window's place as every window saves and restores it: the top-left
+// corner of its frame, put back where it was and pulled onto the screen.
+void SavePlace(const QWidget* window, int& left, int& top);
+inline void RestorePlace(QWidget* window, int left, int top) {
+    PlaceOnScreen(window, left, top);
+}
+
 }  // namespace platform

@@ -49,8 +49,6 @@
 #include <string_view>
 #include <vector>
 
-class QWidget;
-
 namespace serial {
 
 class TComThread;
@@ -136,9 +134,6 @@ class TCustomComPort : public QObject {
     void LoadFromIni(const QString& fileName);
     void SaveToIni(const QString& fileName) const;
     QString IniSection() const;
-
-    // The modal setup dialog; OK applies the choices in one settings change.
-    void ShowSettingsDialog(QWidget* parent = nullptr);
 
   signals:
     void OnRxChar(int count);

@@ -296,9 +296,8 @@ void TComSetupFrm::ApplySettings() {
     port_->EndSettingsChange();
 }
 
-// Part of the component, defined here to keep the component's own file free of widgets.
-void TCustomComPort::ShowSettingsDialog(QWidget* parent) {
-    TComSetupFrm form(this, ListSerialPortInfos(), parent);
+void ShowSettingsDialog(TCustomComPort& port, QWidget* parent) {
+    TComSetupFrm form(&port, ListSerialPortInfos(), parent);
     if (form.exec() == QDialog::Accepted)
         form.ApplySettings();
 }

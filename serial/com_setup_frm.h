@@ -74,4 +74,7 @@ class TComSetupFrm : public QDialog {
     QPushButton* cancel_;
 };
 
+// The modal setup dialog for `port`; OK applies the choices in one settings change.
+void ShowSettingsDialog(TCustomComPort& port, QWidget* parent = nullptr);
+
 }  // namespace serial

@@ -18,7 +18,7 @@ class FakeMainWindowLink final : public MainWindowLink {
     void AppendTransmitted(const QString& t) override { transmitted += t; }
     void ClearTransmitted() override { transmitted.clear(); }
     void ShowMessageKey(const QString& k) override { messageKey = k; }
-    void ShowRunMode(bool r) override { run = r; }
+    void ShowRunLabel(bool r) override { run = r; }
     bool EsmLabelVisible() const override { return esm; }
     void ShowEsmLabel(bool v) override { esm = v; }
     QString EntryText() const override { return entry; }

@@ -53,9 +53,10 @@ class KeyerWindowTest : public ::testing::Test {
     // The keyer's start-up waits are skipped unless a test asks for them.
     void MakeWindow(KeyerWait wait = NoWait) {
         wk = std::make_unique<TfWK>(state, link, std::move(wait));
-        QObject::connect(wk.get(), &TfWK::exchangeStarted, [this] { state.entry.EntryState = 1; });
+        QObject::connect(wk.get(), &TfWK::exchangeStarted,
+                         [this] { state.entry.EntryState = EntryStep::ExchangeSent; });
         QObject::connect(wk.get(), &TfWK::entrySequenceReset,
-                         [this] { state.entry.EntryState = 0; });
+                         [this] { state.entry.EntryState = EntryStep::Idle; });
     }
 
     // Opens the link to `sim` and waits until the keyer has answered.
@@ -206,7 +207,7 @@ TEST_F(KeyerWindowTest, IdleWithoutPendingExchangeOnlyResets) {
     state.flags.Transmitting = true;
     state.flags.TuneOn = true;
     state.flags.LastMessageKey = QStringLiteral("F1");
-    state.entry.EntryState = 0;
+    state.entry.EntryState = EntryStep::Idle;
     sim.ClearReceived();
     sim.SendRaw(Bytes({kStatusIdle}));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !state.flags.Transmitting; }, 2000));
@@ -216,7 +217,7 @@ TEST_F(KeyerWindowTest, IdleWithoutPendingExchangeOnlyResets) {
     EXPECT_GT(link.caretMoves, 0);
     Settle();
     EXPECT_TRUE(sim.ReceivedBytes().isEmpty());
-    EXPECT_EQ(state.entry.EntryState, 0);
+    EXPECT_EQ(state.entry.EntryState, EntryStep::Idle);
 }
 
 TEST_F(KeyerWindowTest, IdleWithPendingExchangeSendsItExactlyOnce) {
@@ -230,7 +231,8 @@ TEST_F(KeyerWindowTest, IdleWithPendingExchangeSendsItExactlyOnce) {
     state.flags.ExchangePending = true;
     sim.ClearReceived();
     sim.SendRaw(Bytes({kStatusIdle}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state.entry.EntryState == 1; }, 2000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return state.entry.EntryState == EntryStep::ExchangeSent; }, 2000));
     EXPECT_FALSE(state.flags.ExchangePending);
     EXPECT_EQ(link.messageKey, QStringLiteral("F2"));
     EXPECT_EQ(link.entry, QStringLiteral("S50A "));
@@ -241,12 +243,13 @@ TEST_F(KeyerWindowTest, IdleWithPendingExchangeSendsItExactlyOnce) {
 
     // In S/P the S/P set's exchange goes; an entry with a space keeps it.
     state.keyer.RunMode = false;
-    state.entry.EntryState = 0;
+    state.entry.EntryState = EntryStep::Idle;
     link.entry = QStringLiteral("S50A 59");
     state.flags.ExchangePending = true;
     sim.ClearReceived();
     sim.SendRaw(Bytes({kStatusIdle}));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state.entry.EntryState == 1; }, 2000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return state.entry.EntryState == EntryStep::ExchangeSent; }, 2000));
     ASSERT_TRUE(sim.WaitForIdle());
     Settle();
     EXPECT_EQ(sim.ReceivedBytes(), QByteArray(" I "));
@@ -392,12 +395,12 @@ TEST_F(KeyerWindowTest, PageKeysStepTheSpeed) {
 
 TEST_F(KeyerWindowTest, FunctionKeysOfTheCommandLine) {
     MakeWindow();
-    state.entry.EntryState = 1;
+    state.entry.EntryState = EntryStep::ExchangeSent;
     link.messageKey = QStringLiteral("F2");
     QTest::keyClick(wk->ECommand, Qt::Key_F10);
     EXPECT_FALSE(state.keyer.RunMode);
     EXPECT_FALSE(link.run);
-    EXPECT_EQ(state.entry.EntryState, 0);
+    EXPECT_EQ(state.entry.EntryState, EntryStep::Idle);
     EXPECT_TRUE(link.messageKey.isEmpty());
 
     QTest::keyClick(wk->ECommand, Qt::Key_F11);

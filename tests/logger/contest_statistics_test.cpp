@@ -4,7 +4,7 @@
 #include "logger/contest_statistics.h"
 #include "logger/qso_line.h"
 #include "logger/qso_log_model.h"
-#include "logger/station_state.h"
+#include "station/station_state.h"
 #include "logger/statistics_feed.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"

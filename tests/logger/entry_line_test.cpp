@@ -84,7 +84,8 @@ TEST_F(EntryLineTest, AWholeRunContactWithEnterAlone) {
     EXPECT_TRUE(Received("S59ABC"));
     // The idle report brings the exchange and the caret waits after a space.
     EXPECT_TRUE(Received(" 5NN 75 "));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 3000));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return state_.entry.EntryState == EntryStep::ExchangeSent; }, 3000));
     EXPECT_EQ(Call()->text(), "S59ABC ");
     ASSERT_TRUE(KeyerIdle());
 
@@ -93,7 +94,7 @@ TEST_F(EntryLineTest, AWholeRunContactWithEnterAlone) {
     EXPECT_TRUE(Received("TU "));
     EXPECT_EQ(state_.log.QsoCount, 1);
     EXPECT_TRUE(LogText().contains("S59ABC       599 85\r\n"));
-    EXPECT_EQ(state_.entry.EntryState, 0);  // 2, then 4 in the hand-over, then 0
+    EXPECT_EQ(state_.entry.EntryState, EntryStep::Idle);  // 2, then 4 in the hand-over, then 0
     EXPECT_FALSE(state_.entry.CallCorrected);
 }
 
@@ -107,7 +108,8 @@ TEST_F(EntryLineTest, ACallsignCorrectedWhileItIsSentGoesOutBeforeTheClosingMess
     // A wrong letter mended while the keyer still sends the callsign.
     Key(Qt::Key_Backspace);
     Type("C");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return state_.entry.EntryState == EntryStep::ExchangeSent; }, 4000));
     ASSERT_TRUE(KeyerIdle());
     EXPECT_EQ(program_->main.EditLL->text(), "85");
     sim_.ClearReceived();
@@ -119,7 +121,7 @@ TEST_F(EntryLineTest, ACallsignCorrectedWhileItIsSentGoesOutBeforeTheClosingMess
 
 TEST_F(EntryLineTest, AWholeSearchAndPounceContact) {
     Start(false);
-    EXPECT_EQ(state_.entry.EntryState, 0);
+    EXPECT_EQ(state_.entry.EntryState, EntryStep::Idle);
     Type("S59ABC");
     Enter();  // calls the station: own callsign, and a space for the year
     EXPECT_TRUE(Received("S59XYZ "));
@@ -130,7 +132,7 @@ TEST_F(EntryLineTest, AWholeSearchAndPounceContact) {
     Enter();  // exchange and logged
     EXPECT_TRUE(Received("5NN 75 "));
     EXPECT_EQ(state_.log.QsoCount, 1);
-    EXPECT_EQ(state_.entry.EntryState, 0);
+    EXPECT_EQ(state_.entry.EntryState, EntryStep::Idle);
     EXPECT_TRUE(LogText().contains("S59ABC       599 85\r\n"));
 }
 
@@ -200,15 +202,17 @@ TEST_F(EntryLineTest, TuneProfilesAndLeavingAContactHalfway) {
     // so does F10 in the middle of a contact.
     Type("S59ABC");
     Enter();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return state_.entry.EntryState == EntryStep::ExchangeSent; }, 4000));
     Key(Qt::Key_F12);
-    EXPECT_EQ(state_.entry.EntryState, 0);
+    EXPECT_EQ(state_.entry.EntryState, EntryStep::Idle);
     ASSERT_TRUE(KeyerIdle());
     Type("S59ABD");
     Enter();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.entry.EntryState == 1; }, 4000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return state_.entry.EntryState == EntryStep::ExchangeSent; }, 4000));
     Key(Qt::Key_F10);
-    EXPECT_EQ(state_.entry.EntryState, 0);
+    EXPECT_EQ(state_.entry.EntryState, EntryStep::Idle);
     EXPECT_FALSE(state_.keyer.RunMode);
 }
 

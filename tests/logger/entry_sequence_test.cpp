@@ -96,7 +96,7 @@ struct Bench {
     // The callsign has gone out and the exchange with it: state 1.
     void ExchangeSent(const char* sentCall, const char* typed) {
         w.SetText(typed);
-        s.entry.EntryState = 1;
+        s.entry.EntryState = EntryStep::ExchangeSent;
         s.entry.SentCall = sentCall;
     }
 
@@ -205,7 +205,7 @@ TEST(EntrySequence, RunContactStepByStep) {
         fresh.w.calls.clear();
         fresh.w.seq.Enter();
         EXPECT_EQ(fresh.w.calls, row.calls) << row.name;
-        EXPECT_EQ(fresh.s.entry.EntryState, row.entryState) << row.name;
+        EXPECT_EQ(fresh.s.entry.EntryState, EntryStep(row.entryState)) << row.name;
         EXPECT_EQ(fresh.s.flags.Transmitting, row.transmitting) << row.name;
         EXPECT_EQ(fresh.s.flags.ExchangePending, row.exchangePending) << row.name;
     }
@@ -227,7 +227,7 @@ TEST(EntrySequence, SearchAndPounceContact) {
     QString exchange = s.messages.Run[1];
     keyer::ApplyShortCharacters(exchange, s.shortChars, s.op.MyYearLic);
     EXPECT_EQ(w.calls, (QStringList{"key:F2", "clear-tx", "msg:" + exchange, "log:S59ABC 85"}));
-    EXPECT_EQ(s.entry.EntryState, 0);  // 5, 4 in the hand-over, 0 at the end of Enter
+    EXPECT_EQ(s.entry.EntryState, EntryStep::Idle);  // 5, 4 in the hand-over, 0 at the end of Enter
 }
 
 TEST(EntrySequence, WithoutEsmOrInSsbEnterOnlyLogsAValidEntry) {
@@ -259,13 +259,13 @@ TEST(EntrySequence, EscStopsTheKeyerAndLeavesStateOne) {
     w.calls.clear();
     w.seq.Esc();
     EXPECT_EQ(w.calls, (QStringList{"key:", "clear-tx", "clear-buffer", "tune-off"}));
-    EXPECT_EQ(s.entry.EntryState, 0);
-    s.entry.EntryState = 2;  // only state 1 is left by Esc
+    EXPECT_EQ(s.entry.EntryState, EntryStep::Idle);
+    s.entry.EntryState = EntryStep::ClosingDue;  // only state 1 is left by Esc
     w.portOpen = false;
     w.calls.clear();
     w.seq.Esc();
     EXPECT_EQ(w.calls, (QStringList{"key:", "clear-tx", "tune-off"}));
-    EXPECT_EQ(s.entry.EntryState, 2);
+    EXPECT_EQ(s.entry.EntryState, EntryStep::ClosingDue);
 }
 
 TEST(EntrySequence, TypeAheadFollowsTheCallsignAndAChangedCallsignLeavesStateOne) {
@@ -284,13 +284,13 @@ TEST(EntrySequence, TypeAheadFollowsTheCallsignAndAChangedCallsignLeavesStateOne
 
     for (const char* typed : {"S59ABD", "S5", "S"}) {
         b.ExchangeSent("S59ABC", "S59ABC");
-        ASSERT_EQ(s.entry.EntryState, 1);
+        ASSERT_EQ(s.entry.EntryState, EntryStep::ExchangeSent);
         w.SetText(typed);
-        EXPECT_EQ(s.entry.EntryState, 0) << typed;
+        EXPECT_EQ(s.entry.EntryState, EntryStep::Idle) << typed;
     }
     b.ExchangeSent("S59ABC", "S59ABC");
     w.SetText("S59ABC 8");  // the year being typed keeps state 1
-    EXPECT_EQ(s.entry.EntryState, 1);
+    EXPECT_EQ(s.entry.EntryState, EntryStep::ExchangeSent);
 }
 
 TEST(EntrySequence, FunctionKeysSendTheMessageOfTheCurrentSet) {

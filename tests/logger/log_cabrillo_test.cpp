@@ -4,8 +4,8 @@
 
 #include "logger/log_file.h"
 #include "logger/qso_log_model.h"
-#include "logger/station_state.h"
 #include "platform/errors.h"
+#include "station/station_state.h"
 #include "tests/support/qt_printers.h"
 #include "tests/support/temp_program_dir.h"
 

@@ -219,11 +219,11 @@ TEST(ComSetupFrm, ShowSettingsDialogCancelChangesNothingAndOkApplies) {
         });
     };
     operate(false);
-    port.ShowSettingsDialog();
+    ShowSettingsDialog(port);
     EXPECT_EQ(port.Settings(), before);
 
     operate(true);
-    port.ShowSettingsDialog();
+    ShowSettingsDialog(port);
     EXPECT_EQ(port.BaudRate(), br57600);
     EXPECT_EQ(port.DataBits(), dbSeven);
     EXPECT_EQ(port.StopBits(), sbTwoStopBits);
@@ -248,7 +248,7 @@ TEST(ComSetupFrm, OpensInTheMiddleOfTheScreenNotOfTheKeyerWindow) {
         shown = form->geometry();
         QTest::mouseClick(form->CancelButton(), Qt::LeftButton);
     });
-    port.ShowSettingsDialog(&keyerWindow);
+    ShowSettingsDialog(port, &keyerWindow);
     ASSERT_FALSE(shown.isNull());
     EXPECT_EQ(shown.size(), QSize(231, 216));
     EXPECT_LE((shown.center() - screen.center()).manhattanLength(), 4)  // rounding

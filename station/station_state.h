@@ -120,6 +120,16 @@ struct KeyerFlags {
     QString LastMessageKey;
 };
 
+// Where the Run/S-P sequence of the entry line stands. The values are the
+// step numbers the sequence has always had, which is why 3 is missing.
+enum class EntryStep : int {
+    Idle = 0,
+    ExchangeSent = 1,  // Run: the callsign and exchange went out, the year is awaited
+    ClosingDue = 2,    // Run: the contact is being logged, the closing message follows
+    Closed = 4,        // the contact is logged; the next Enter starts afresh
+    SearchLogged = 5,  // S/P: the exchange went out and the contact is being logged
+};
+
 // What the entry line holds and where the Run/S-P sequence stands.
 struct EntryData {
     QString CurrentCall;
@@ -137,8 +147,7 @@ struct EntryData {
     bool WorkedOtherMode = false;
     bool YearNewOtherMode = false;
     QString LookupKey;
-    // 0 idle, 1 exchange sent, 2 closing message due, 4 closed, 5 S/P logged.
-    int EntryState = 0;
+    EntryStep EntryState = EntryStep::Idle;
     QString SentCall;
     QString ShownCall;  // what the callsign label shows: the callsign or what is wrong with it
     QString LastLoggedCall;
