@@ -109,7 +109,7 @@ void BM_EnterToFirstByte(benchmark::State& bench) {
         QTest::qWait(20);
         s.state.flags.Transmitting = false;
         s.state.flags.ExchangePending = false;
-        s.state.entry.EntryState = EntryStep::Idle;
+        s.state.entry.EntryState = corvatta::EntryStep::Idle;
     }
     Report(bench, us);
 }

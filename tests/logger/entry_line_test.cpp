@@ -15,6 +15,7 @@
 
 #include <memory>
 
+using corvatta::EntryStep;
 using corvatta::Program;
 
 namespace {
