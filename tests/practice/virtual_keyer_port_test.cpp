@@ -7,8 +7,6 @@
 #include "practice/virtual_keyer_port.h"
 #include "keyer/keyer_link.h"
 #include "tests/keyer/fake_main_window_link.h"
-#include "tests/support/recording_dialogs.h"
-#include "tests/support/temp_program_dir.h"
 
 #include <gtest/gtest.h>
 #include <QSignalSpy>
@@ -19,51 +17,34 @@ namespace corvatta::practice {
 namespace {
 
 TEST(VirtualKeyerPort, TheProgramsKeyerLinkOpensItAndKeys) {
-    testing_support::TempProgramDir dir;
-    testing_support::RecordingDialogs dialogs;
     double now = 0;
     VirtualKeyer virtualKeyer;
     VirtualKeyerPort port(virtualKeyer, [&] { return now; });
     ASSERT_TRUE(port.Open()) << port.Error().toStdString();
-
     StationState state;
     state.keyer.Speed = 25;
     state.keyer.SpeedMode = 1;
-    state.keyer.RunMode = true;
-    state.op.Mode = QStringLiteral("CW");
     keyer::FakeMainWindowLink main;
     keyer::KeyerLink link(state, main, [&](int ms) { now += ms / 1000.0; });
     link.Port()->SetPort(port.PortPath());
     link.OpenKeyer();
-    ASSERT_TRUE(link.PortOpen());
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return state.flags.KeyerReady && link.State() == keyer::LinkState::Ready; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return link.State() == keyer::LinkState::Ready; }, 5000));
     EXPECT_EQ(state.flags.KeyerVersion, 2);  // 23 read as "Winkeyer 2"
-    EXPECT_TRUE(virtualKeyer.HostOpen());
     EXPECT_EQ(virtualKeyer.Speed(), 25);
-    EXPECT_EQ(virtualKeyer.ModeRegister(), keyer::kStartModeRegister);
 
     QSignalSpy busy(&link, &keyer::KeyerLink::busyReported);
     QSignalSpy idle(&link, &keyer::KeyerLink::idleReported);
-    const double sent = now;
     ASSERT_TRUE(link.SendCwMessage(QStringLiteral("CQ TEST")));
     ASSERT_TRUE(busy.wait());
-    EXPECT_TRUE(state.flags.Transmitting);
     // C (-.-.) is over after 11 dots of 48 ms: the timer waits for its echo.
-    ASSERT_TRUE(port.DueTimer()->isActive());
+    EXPECT_TRUE(port.DueTimer()->isActive());
     EXPECT_EQ(port.DueTimer()->interval(), 528);
-    EXPECT_NEAR(virtualKeyer.NextEventTime(), sent + 11 * 1.2 / 25, 1e-9);
-    EXPECT_TRUE(main.transmitted.isEmpty());
-
-    now += 10;  // well past the message
+    now += 10;
     port.Serve();
     ASSERT_TRUE(idle.wait());
     EXPECT_EQ(main.transmitted, QStringLiteral("CQ TEST "));
     EXPECT_FALSE(state.flags.Transmitting);
     EXPECT_FALSE(port.DueTimer()->isActive());
-
-    link.CloseKeyer();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !virtualKeyer.HostOpen(); }, 5000));
 }
 
 }  // namespace
