@@ -80,6 +80,9 @@ void PracticeSession::Render(float* out, int count) {
     if (RenderedSeconds() >= duration_) {
         Finish();
     }
+    if (onRender_) {
+        onRender_();
+    }
 }
 
 void PracticeSession::Finish() {

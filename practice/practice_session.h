@@ -53,8 +53,9 @@ class PracticeSession : private KeyingListener {
     void SetClock(std::function<double()> clock) { clock_ = std::move(clock); }
 
     // The next `count` samples at 48 kHz mono, and the session moved on by
-    // them. Blocks of about 10 ms keep the band's reactions to the keyer
-    // prompt; after the end only silence comes.
+    // them; after the end only silence comes. Blocks of 50 ms at most: ESM's
+    // next over has to reach the keyer before the band is moved 80 ms past
+    // the keyer's idle, or the stations answer the call alone.
     void Render(float* out, int count);
     double RenderedSeconds() const { return double(mixer_.Position()) / kSampleRate; }
     double DurationSeconds() const { return duration_; }
@@ -71,6 +72,12 @@ class PracticeSession : private KeyingListener {
     void SetTransmissionListener(std::function<void(const Transmission&)> listener) {
         onTransmission_ = std::move(listener);
     }
+
+    // Called after each block: the keyer's port serves the replies the
+    // block made due, so the host hears the keyer's idle while the band is
+    // still waiting for ESM's next over, however far the sound runs ahead
+    // of the clock.
+    void SetRenderListener(std::function<void()> listener) { onRender_ = std::move(listener); }
 
     const std::vector<CallerRecord>& Records() const { return band_.Records(); }
     // The practice log against what the stations logged.
@@ -94,6 +101,7 @@ class PracticeSession : private KeyingListener {
     std::int64_t lastFlush_ = 0;
     std::function<double()> clock_;
     std::function<void(const Transmission&)> onTransmission_;
+    std::function<void()> onRender_;
     bool finished_ = false;
 };
 

@@ -109,6 +109,9 @@ void VirtualKeyer::Feed(std::uint8_t byte) {
         // With the host interface closed a keyer takes admin commands only.
         if (hostOpen_) {
             QueueText(byte);
+            // Keying starts at once, so a command later in the same write
+            // finds the first character under way.
+            StartDue();
         }
         return;
     } else if (!hostOpen_ && byte != kAdmin) {
