@@ -122,9 +122,10 @@ void KeyingSchedule::AddText(const QString& text) {
     for (QChar c : text) {
         if (c == u' ') {
             // The character before has left three units; a space makes it
-            // seven. At the start of the schedule it waits the same four.
+            // seven (six with contest spacing). At the start of the schedule
+            // it waits the same four.
             StartSegment(CurrentWpm());
-            segmentUnits_ += 4;
+            segmentUnits_ += wordGapUnits_;
             continue;
         }
         const QString pattern = MorsePattern(c);

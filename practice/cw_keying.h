@@ -31,7 +31,8 @@ struct KeyElement {
 };
 inline constexpr double kKeyHeld = std::numeric_limits<double>::infinity();
 
-// A character as it was keyed: the keyer echoes it when it starts keying it.
+// A character as it was keyed: the keyer echoes it once its last element is
+// over.
 struct KeyedCharacter {
     QChar character;
     double start = 0;
@@ -49,6 +50,9 @@ class KeyingSchedule {
     // The buffered speed change and its cancel, at their place in the text.
     void BufferedSpeed(int wpm);
     void CancelBufferedSpeed();
+    // The mode register's contest spacing: a word space of six units, not
+    // seven, from the next space on.
+    void SetContestSpacing(bool on) { wordGapUnits_ = on ? 3 : 4; }
     void AddText(const QString& text);
     // What the program writes to the keyer for a message: text, set speed,
     // buffered speed and its cancel; other command bytes are passed over
@@ -84,6 +88,8 @@ class KeyingSchedule {
     double segmentStart_ = 0;
     long long segmentUnits_ = 0;
     int segmentWpm_ = 20;
+    // What a space adds to the three units that follow every character.
+    int wordGapUnits_ = 4;
     double cut_ = kKeyHeld;
     std::vector<KeyElement> elements_;
     std::vector<KeyedCharacter> characters_;
