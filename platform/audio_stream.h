@@ -33,9 +33,10 @@ class AudioOutput : public QObject {
     Q_OBJECT
 
   public:
-    // 20 ms at the device: short enough that a key press is heard at once,
-    // long enough that a busy UI thread does not starve the device.
-    static constexpr int kBufferMs = 20;
+    // 30 ms at the device: what is queued there (silence between messages)
+    // is heard before a new message, so it is kept short; the sound system
+    // hands over 20 ms at a time and needs room for one such period.
+    static constexpr int kBufferMs = 30;
 
     explicit AudioOutput(QObject* parent = nullptr);
     ~AudioOutput() override;

@@ -56,6 +56,10 @@ bool PulseSession::Start(QString* reason) {
              {QStringLiteral("-n"), QStringLiteral("--daemonize=yes"),
               QStringLiteral("--exit-idle-time=-1"),
               QStringLiteral("--load=module-null-sink sink_name=") + sinkName_,
+              // The sink's sound as an input of its own: what the programs record
+              // (a monitor is not offered as an input).
+              QStringLiteral("--load=module-remap-source master=%1.monitor source_name=%1_in")
+                  .arg(sinkName_),
               QStringLiteral("--load=module-native-protocol-unix")},
              env)) {
         *reason = QStringLiteral("pulseaudio did not start");
