@@ -72,6 +72,9 @@ void SerialLinePtt::Key(bool on) {
 RigPtt::RigPtt(RigLink* rig, QObject* parent) : Ptt(parent), rig_(rig) {
     if (rig_) {
         connect(rig_, &RigLink::pttAnswered, this, [this](bool on, bool ok, const QString& reply) {
+            if (pending_ > 0 && --pending_ > 0) {
+                return;
+            }
             if (ok) {
                 Report(on);
             } else {
@@ -81,6 +84,7 @@ RigPtt::RigPtt(RigLink* rig, QObject* parent) : Ptt(parent), rig_(rig) {
             }
         });
         connect(rig_, &RigLink::connectionChanged, this, [this](bool connected) {
+            pending_ = 0;
             if (!connected && keyed_) {
                 keyed_ = false;
                 emit failed(QStringLiteral("Povezava z radiem se je prekinila med oddajo."));
@@ -101,7 +105,9 @@ void RigPtt::Key(bool on) {
             "Povezava z radiem je izključena: vključi jo v razdelku [Rig] datoteke Corvatta.ini."));
         return;
     }
-    if (!rig_->SetPtt(on)) {
+    if (rig_->SetPtt(on)) {
+        ++pending_;
+    } else {
         emit failed(
             QStringLiteral("%1: oddaje ni mogoče %2.")
                 .arg(kRigOffline, on ? QStringLiteral("vklopiti") : QStringLiteral("izklopiti")));

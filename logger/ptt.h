@@ -89,6 +89,9 @@ class RigPtt final : public Ptt {
 
   private:
     QPointer<RigLink> rig_;
+    // Requests not answered yet: only the answer to the last one tells the
+    // transmitter's state.
+    int pending_ = 0;
 };
 
 // The PTT the settings ask for.

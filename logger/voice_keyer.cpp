@@ -22,11 +22,11 @@ constexpr int kMarkToneMs = 80;
 
 VoiceKeyer::VoiceKeyer(platform::AudioOutput& output, QObject* parent)
     : QObject(parent), output_(output) {
-    for (QTimer* t : {&leadTimer_, &tailTimer_, &watchdog_}) {
+    clock_.start();
+    for (QTimer* t : {&tailTimer_, &watchdog_}) {
         t->setSingleShot(true);
         t->setTimerType(Qt::PreciseTimer);
     }
-    connect(&leadTimer_, &QTimer::timeout, this, &VoiceKeyer::StartSound);
     connect(&tailTimer_, &QTimer::timeout, this, [this] { End(true); });
     connect(&watchdog_, &QTimer::timeout, this, [this] {
         SetStatus(QStringLiteral("Varovalo je ustavilo sporočilo in izklopilo oddajo."));
@@ -109,10 +109,26 @@ bool VoiceKeyer::PlayCall(const QString& call, VoiceSet set, int n) {
 }
 
 bool VoiceKeyer::PlayClip(VoiceClip clip) {
-    Stop();
     if (clip.samples.empty()) {
         return false;
     }
+    // A new message while one plays takes the transmitter as it is: no
+    // release and keying again between the two, no second lead.
+    if (Playing() && (phase_ == Phase::Keying || ptt_->IsKeyed()) && output_.IsOpen()) {
+        {
+            const std::lock_guard lock(mutex_);
+            playing_ = nullptr;
+        }
+        tailTimer_.stop();
+        emit finished(false);
+        clip_ = Resampled(clip, output_.SampleRate());
+        StartWatchdog();
+        if (phase_ != Phase::Keying) {
+            StartSound(0);
+        }
+        return true;
+    }
+    Stop();
     // Without a device the message is not played and the transmitter not keyed.
     if (!EnsureOutput()) {
         SetStatus(output_.Reason());
@@ -120,10 +136,14 @@ bool VoiceKeyer::PlayClip(VoiceClip clip) {
     }
     clip_ = Resampled(clip, output_.SampleRate());
     phase_ = Phase::Keying;
-    watchdog_.start(int(std::min<qint64>(settings_.Lead + clip_.DurationMs() + kWatchdogMarginMs,
-                                         std::numeric_limits<int>::max())));
+    StartWatchdog();
     ptt_->Key(true);
     return Playing();
+}
+
+void VoiceKeyer::StartWatchdog() {
+    watchdog_.start(int(std::min<qint64>(settings_.Lead + clip_.DurationMs() + kWatchdogMarginMs,
+                                         std::numeric_limits<int>::max())));
 }
 
 void VoiceKeyer::OnKeyed(bool on) {
@@ -132,12 +152,7 @@ void VoiceKeyer::OnKeyed(bool on) {
         return;
     }
     SetStatus(QString());
-    phase_ = Phase::Lead;
-    if (ptt_->Keys() && settings_.Lead > 0) {
-        leadTimer_.start(settings_.Lead);
-    } else {
-        StartSound();
-    }
+    StartSound(ptt_->Keys() ? settings_.Lead : 0);
 }
 
 void VoiceKeyer::OnPttFailed(const QString& reason) {
@@ -147,12 +162,13 @@ void VoiceKeyer::OnPttFailed(const QString& reason) {
     }
 }
 
-void VoiceKeyer::StartSound() {
+void VoiceKeyer::StartSound(int leadMs) {
     {
         const std::lock_guard lock(mutex_);
         playing_ = &clip_.samples;
         position_ = 0;
         firstPulled_ = false;
+        soundAtMs_ = clock_.elapsed() + leadMs;
     }
     phase_ = Phase::Sounding;
     emit started();
@@ -167,8 +183,19 @@ qsizetype VoiceKeyer::Pull(qint16* samples, qsizetype frames) {
         if (!playing_) {
             return 0;
         }
-        n = qsizetype(std::min(size_t(frames), playing_->size() - position_));
-        std::memcpy(samples, playing_->data() + position_, size_t(n) * sizeof(qint16));
+        qsizetype gap = 0;
+        if (!firstPulled_) {
+            // The lead is counted where it is heard: what is handed over now
+            // sounds after what the device still holds, so the silence before
+            // the first sample is cut to fit, to the sample.
+            const qint64 heardAtMs =
+                clock_.elapsed() + qint64(output_.QueuedFrames()) * 1000 / output_.SampleRate();
+            gap = std::clamp<qsizetype>(
+                qsizetype((soundAtMs_ - heardAtMs) * output_.SampleRate() / 1000), 0, frames);
+            std::fill(samples, samples + gap, qint16(0));
+        }
+        n = qsizetype(std::min(size_t(frames - gap), playing_->size() - position_));
+        std::memcpy(samples + gap, playing_->data() + position_, size_t(n) * sizeof(qint16));
         position_ += size_t(n);
         first = !firstPulled_ && n > 0;
         firstPulled_ = firstPulled_ || n > 0;
@@ -176,6 +203,7 @@ qsizetype VoiceKeyer::Pull(qint16* samples, qsizetype frames) {
             playing_ = nullptr;
             drained = true;
         }
+        n += gap;
     }
     if (first) {
         emit firstSampleQueued();
@@ -204,7 +232,6 @@ void VoiceKeyer::Stop() {
 }
 
 void VoiceKeyer::End(bool completed) {
-    leadTimer_.stop();
     tailTimer_.stop();
     watchdog_.stop();
     {

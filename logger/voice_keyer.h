@@ -66,13 +66,14 @@ class VoiceKeyer : public QObject {
     void firstSampleQueued();
 
   private:
-    enum class Phase { Idle, Keying, Lead, Sounding, Tail };
+    enum class Phase { Idle, Keying, Sounding, Tail };
 
     bool EnsureOutput();
     qsizetype Pull(qint16* samples, qsizetype frames);
     void OnKeyed(bool on);
     void OnPttFailed(const QString& reason);
-    void StartSound();
+    void StartSound(int leadMs);
+    void StartWatchdog();
     void OnDrained();
     void Release();
     void End(bool completed);
@@ -86,7 +87,6 @@ class VoiceKeyer : public QObject {
 
     Phase phase_ = Phase::Idle;
     VoiceClip clip_;
-    QTimer leadTimer_;
     QTimer tailTimer_;
     QTimer watchdog_;
     QString status_;
@@ -96,6 +96,8 @@ class VoiceKeyer : public QObject {
     const std::vector<qint16>* playing_ = nullptr;
     size_t position_ = 0;
     bool firstPulled_ = false;
+    qint64 soundAtMs_ = 0;  // on clock_: when the first sample is to be heard
+    QElapsedTimer clock_;
 };
 
 // Records one message from the input into its file. The file is replaced

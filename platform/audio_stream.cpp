@@ -108,7 +108,9 @@ bool AudioOutput::Open(const QString& deviceName, int sampleRate, AudioPull sour
         return false;
     }
     generator_ = std::make_unique<Generator>(std::move(source));
-    generator_->open(QIODevice::ReadOnly);
+    // Unbuffered: a buffered device reads 16 KB ahead (170 ms of sound), and
+    // a message would wait behind that much silence.
+    generator_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     sink_ = new QAudioSink(device, format, this);
     sink_->setBufferSize(qsizetype(format.bytesForDuration(qint64(kBufferMs) * 1000)));
     sampleRate_ = sampleRate;
@@ -146,6 +148,12 @@ void AudioOutput::Close() {
 
 qsizetype AudioOutput::BufferFrames() const {
     return sink_ ? sink_->bufferSize() / qsizetype(sizeof(qint16)) : 0;
+}
+
+qsizetype AudioOutput::QueuedFrames() const {
+    return sink_ ? std::max<qsizetype>(0, sink_->bufferSize() - sink_->bytesFree()) /
+                       qsizetype(sizeof(qint16))
+                 : 0;
 }
 
 AudioInput::AudioInput(QObject* parent) : QObject(parent) {}

@@ -51,6 +51,9 @@ class AudioOutput : public QObject {
     int SampleRate() const { return sampleRate_; }
     // The device's buffer, in samples: what has been handed over but not yet heard.
     qsizetype BufferFrames() const;
+    // Samples handed to the device and not yet heard: a sample handed over now
+    // is heard this many samples later. Safe to ask from inside the source.
+    qsizetype QueuedFrames() const;
 
   signals:
     // The device failed or was lost while open; Reason() says why.

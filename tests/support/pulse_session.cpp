@@ -98,6 +98,8 @@ bool PulseSession::StartMonitor() {
 
 void PulseSession::DrainMonitor() {
     if (monitor_) {
+        // What waits in the pipe too, not only what the event loop has read.
+        monitor_->waitForReadyRead(0);
         recorded_ += monitor_->readAllStandardOutput();
     }
 }
