@@ -52,6 +52,10 @@ class TfMain : public QMainWindow, public TfMainForm {
 
     StationState& State() { return state_; }
     QsoLogModel& LogModel() { return *logModel_; }
+    // The rig link, once the window has shown and [Rig] turns it on; else null.
+    class RigLink* Rig() const {
+        return rig_;
+    }
     // The log's rotating copies (a test waits for them, the benchmark turns
     // them off to compare).
     LogBackups& Backups() { return *backups_; }

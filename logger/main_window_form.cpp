@@ -301,6 +301,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     StatisticsMenu = other->addAction(QStringLiteral("Statistika"));
     StatisticsMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     window->addAction(StatisticsMenu);
+    VoiceMenu = other->addAction(QStringLiteral("Glasovna sporočila"));
     AboutBox = other->addAction(QStringLiteral("Vizitka"));
 }
 

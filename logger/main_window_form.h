@@ -65,6 +65,7 @@ struct TfMainForm {
     QAction *SettingsMenu, *RulesPage, *UploadPage, *ClockProgram, *AboutBox;
     QAction *CheckLog, *SaveAdif, *RestoreBackup, *ImportCallHistory;
     QAction* StatisticsMenu;  // "Statistika", Ctrl+R
+    QAction* VoiceMenu;       // "Glasovna sporočila"
 
     // Builds every control as a child of `window`, in its design place.
     void SetupForm(QMainWindow* window);

@@ -52,6 +52,7 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
                      &TfMain::keyerWindowRequested);
     showKeyerOffline();
     statistics_ = std::make_unique<StatisticsWindows>(main, state_, clock);
+    voice_ = std::make_unique<VoiceWindows>(main);
 }
 
 Program::~Program() = default;

@@ -9,6 +9,7 @@
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
 #include "logger/statistics_window.h"
+#include "logger/voice_window.h"
 
 #include <QPoint>
 
@@ -34,6 +35,8 @@ class Program final : public KeyerWindows {
     keyer::TfMemo& MemoWindow() override;
     keyer::TfWK& KeyerWindow();
     StatisticsWindows& Statistics() { return *statistics_; }
+    // The voice keyer for SSB and its window.
+    VoiceWindows& Voice() { return *voice_; }
 
     // Members are destroyed in reverse: the memo and the keyer windows, then
     // the link (closing the port and ending its thread), then the main window.
@@ -49,6 +52,8 @@ class Program final : public KeyerWindows {
     std::unique_ptr<keyer::TfMemo> memo_;
     // Last, so its windows go before the main window they stand beside.
     std::unique_ptr<StatisticsWindows> statistics_;
+    // Before the main window goes: its PTT is released through the rig link.
+    std::unique_ptr<VoiceWindows> voice_;
 };
 
 }  // namespace corvatta

@@ -90,6 +90,18 @@ void RigLink::Poll() {
     socket_.write("f\nm\n");
 }
 
+bool RigLink::SetPtt(bool on) {
+    if (socket_.state() != QAbstractSocket::ConnectedState) {
+        return false;
+    }
+    expected_.push_back(on ? Reply::PttOn : Reply::PttOff);
+    socket_.write(on ? "T 1\n" : "T 0\n");
+    // Sent now, not at the next return to the event loop: the lead time
+    // before the audio is counted from here.
+    socket_.flush();
+    return true;
+}
+
 void RigLink::ReadReplies() {
     while (socket_.canReadLine()) {
         const QString line = QString::fromLatin1(socket_.readLine()).trimmed();
@@ -98,6 +110,10 @@ void RigLink::ReadReplies() {
         }
         const Reply reply = expected_.front();
         expected_.pop_front();
+        if (reply == Reply::PttOn || reply == Reply::PttOff) {
+            emit pttAnswered(reply == Reply::PttOn, line == QLatin1String("RPRT 0"), line);
+            continue;
+        }
         if (line.startsWith(kErrorReply)) {
             // A failed mode question has no passband line after it.
             if (reply == Reply::Mode && !expected_.empty()) {

@@ -60,15 +60,20 @@ class RigLink : public QObject {
     void Start(const QString& host, int port);
     void Stop();
     bool Connected() const { return connected_; }
+    // Keys the radio's transmitter ("T 1") or releases it ("T 0"); the answer
+    // comes as pttAnswered. False when the link is not up.
+    bool SetPtt(bool on);
 
   signals:
     void connectionChanged(bool connected);
     void frequencyChanged(qint64 hertz);
     // The radio's own mode text ("CW", "USB", ...), when it changed.
     void modeChanged(const QString& rigMode);
+    // rigctld's answer to SetPtt: "RPRT 0" is ok, anything else is its error.
+    void pttAnswered(bool on, bool ok, const QString& reply);
 
   private:
-    enum class Reply { Frequency, Mode, Passband };
+    enum class Reply { Frequency, Mode, Passband, PttOn, PttOff };
 
     void Connect();
     void Poll();

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <cerrno>
+
 #include <memory>
 
 namespace serial {
@@ -68,6 +70,16 @@ class SerialDevice {
     virtual IoResult WaitingCount() = 0;
     // A ModemLine combination; lines a device cannot report (a pseudo-terminal) read as 0.
     virtual int ModemStatus(unsigned* lines) = 0;
+
+    // Raises or drops DTR or RTS on its own, to key a transmitter. Unlike the line settings,
+    // which let a pseudo-terminal pass, a device without modem lines reports its error here:
+    // a transmitter that was not keyed must be told.
+    enum class OutputLine { Dtr, Rts };
+    virtual int SetOutputLine(OutputLine line, bool on) {
+        (void)line;
+        (void)on;
+        return ENOTSUP;
+    }
 
     // A waiter for the event thread, watching for what `events` asks (hang-ups always).
     // Null with `error` set when it cannot be made.

@@ -219,6 +219,11 @@ int PosixSerialDevice::SetModemLine(int line, bool on) {
     return NoModemLines(errno) ? 0 : errno;
 }
 
+int PosixSerialDevice::SetOutputLine(OutputLine line, bool on) {
+    int bit = line == OutputLine::Dtr ? TIOCM_DTR : TIOCM_RTS;
+    return ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) == 0 ? 0 : errno;
+}
+
 int PosixSerialDevice::SetTimeouts(const TComTimeouts& timeouts) {
     timeouts_ = timeouts;
     return 0;

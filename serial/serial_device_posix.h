@@ -41,6 +41,7 @@ class PosixSerialDevice final : public SerialDevice {
     int ResumeOutput() override;
     IoResult WaitingCount() override;
     int ModemStatus(unsigned* lines) override;
+    int SetOutputLine(OutputLine line, bool on) override;
     std::unique_ptr<DeviceEventWaiter> CreateEventWaiter(TComEvents events, int* error) override;
 
   private:
