@@ -60,6 +60,8 @@ class RigLink : public QObject {
     void Start(const QString& host, int port);
     void Stop();
     bool Connected() const { return connected_; }
+    // A lost link is tried again after this long (kReconnectIntervalMs unless set).
+    void SetReconnectIntervalMs(int ms) { reconnectTimer_.setInterval(ms); }
 
   signals:
     void connectionChanged(bool connected);
