@@ -204,6 +204,7 @@ TEST_F(EntryLineTest, TuneProfilesAndLeavingAContactHalfway) {
     EXPECT_FALSE(program_->main.TimerChange->isActive());
     EXPECT_EQ(state_.op.MyCall, "S59XYZ");
     Call()->clear();
+    program_->main.TimerChange->setInterval(10);  // the log follows on this timer, soon
     Key(Qt::Key_F2, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return state_.op.FileCall == "S51QQ"; }, 1500));
     EXPECT_EQ(program_->main.EMyCall->text(), "S51QQ");

@@ -145,6 +145,7 @@ TEST_F(MainWindowTest, SaveWithValidDataClosesThePanelAndSwitchesTheLog) {
     w.CheckOperatorData();
     w.EMyCall->setText("S59ABC/P");
     w.CheckOperatorData();
+    w.TimerSetup->setInterval(10);  // how long the panel stays is not what is tested here
     w.BSave->click();
     EXPECT_EQ(state_.op.FileCall, "S59ABC_P");
     EXPECT_EQ(reload.count(), 1);
@@ -320,6 +321,7 @@ TEST_F(MainWindowTest, ProfileLoadRefreshesTheDataFields) {
     dir_.Write("Corvatta.ini", "[CALL3]\r\nMyCall=S57Q\r\nMyName=Eva\r\n");
     TfMain& w = Start(kOrdinaryDay);
     QSignalSpy reload(&w, &TfMain::logReloadRequested);
+    w.TimerChange->setInterval(10);  // the log follows the profile on this timer, soon
     w.LoadProfileAndRefresh(3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reload.count() == 1; }, 1500));
     EXPECT_EQ(w.EMyCall->text(), "S57Q");
