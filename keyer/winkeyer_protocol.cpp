@@ -3,6 +3,7 @@
 #include "platform/cp1250.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace corvatta::keyer {
 
@@ -98,54 +99,61 @@ int ClampBufferedSpeed(int wpm) {
 
 namespace {
 
-// Texts compare code unit by code unit, a prefix sorting first.
-bool SortsAfter(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseSensitive) > 0;
-}
+// The keyer's bytes by value. Earlier versions of the program compared a byte's decimal text
+// with other texts ("> 20", between "128" and "190"); these ranges are what those comparisons
+// let through (3..9 and 21..99 sort after "20", 100..199 do not), so every byte still means
+// what it always has.
+struct ByteRange {
+    std::uint8_t first;
+    std::uint8_t last;
+};
 
-bool SortsBefore(const QString& a, const QString& b) {
-    return QString::compare(a, b, Qt::CaseSensitive) < 0;
+constexpr ByteRange kShownAsCharacter[] = {{3, 9}, {21, 99}, {200, 255}};
+constexpr std::uint8_t kClearsCommandLine = 43;  // "+"
+
+// Pot reports: 128 + position; 128 itself (the pot at its minimum) and 190 and up are none.
+constexpr ByteRange kPotReports = {129, 189};
+
+struct ReportRange {
+    ByteRange bytes;
+    KeyerReport report;
+    int value;               // the version's first digit; 0 otherwise
+    bool onlyBeforeVersion;  // a version-looking byte after the version is a character
+};
+
+constexpr ReportRange kReports[] = {
+    {{10, 11}, KeyerReport::Version, 1, true},
+    {{21, 23}, KeyerReport::Version, 2, true},
+    {{31, 31}, KeyerReport::Version, 3, true},
+    {{kEchoTestByte, kEchoTestByte}, KeyerReport::EchoReply, 0, false},
+    {{kStatusIdle, kStatusIdle}, KeyerReport::Idle, 0, false},
+    {{kStatusBusy, kStatusBusy}, KeyerReport::Busy, 0, false},
+    {{kStatusPaddle, kStatusPaddle}, KeyerReport::Paddle, 0, false},
+    {{kStatusKeyDown, kStatusKeyDown}, KeyerReport::KeyDown, 0, false},
+};
+
+constexpr bool In(std::uint8_t byte, ByteRange range) {
+    return byte >= range.first && byte <= range.last;
 }
 
 }  // namespace
 
 ReceivedByte ClassifyReceivedByte(std::uint8_t byte, bool versionKnown) {
     ReceivedByte r;
-    QString s = QString::number(byte);
-
-    if (SortsAfter(s, QStringLiteral("20"))) {
-        r.shownAsCharacter = true;
+    r.shownAsCharacter = std::any_of(std::begin(kShownAsCharacter), std::end(kShownAsCharacter),
+                                     [byte](ByteRange range) { return In(byte, range); });
+    r.clearsCommandLine = byte == kClearsCommandLine;
+    if (In(byte, kPotReports)) {
+        r.report = KeyerReport::SpeedPot;
+        r.value = byte - kPotSpeedOffset;
+        return r;
     }
-    if (s == QLatin1String("43")) {
-        r.clearsCommandLine = true;
-    }
-
-    // The pot reports 128 + position. The texts "13".."19" sort between
-    // "128" and "190" too, but those bytes are not pot reports.
-    if (SortsAfter(s, QStringLiteral("128")) && SortsBefore(s, QStringLiteral("190"))) {
-        if (byte >= 128) {
-            r.report = KeyerReport::SpeedPot;
-            r.value = byte - kPotSpeedOffset;
+    for (const ReportRange& entry : kReports) {
+        if (In(byte, entry.bytes) && !(entry.onlyBeforeVersion && versionKnown)) {
+            r.report = entry.report;
+            r.value = entry.value;
+            break;
         }
-        s.clear();
-    }
-    if (!versionKnown &&
-        (s == QLatin1String("31") || s == QLatin1String("21") || s == QLatin1String("22") ||
-         s == QLatin1String("23") || s == QLatin1String("11") || s == QLatin1String("10"))) {
-        r.report = KeyerReport::Version;
-        r.value = s.at(0).digitValue();
-        s.clear();
-    }
-    if (s == QLatin1String("7")) {
-        r.report = KeyerReport::EchoReply;
-    } else if (s == QLatin1String("198")) {
-        r.report = KeyerReport::Paddle;
-    } else if (s == QLatin1String("196")) {
-        r.report = KeyerReport::Busy;
-    } else if (s == QLatin1String("192")) {
-        r.report = KeyerReport::Idle;
-    } else if (s == QLatin1String("216")) {
-        r.report = KeyerReport::KeyDown;
     }
     return r;
 }

@@ -111,9 +111,8 @@ struct ReceivedByte {
     int value = 0;
 };
 
-// Classifies one byte. The tests on the byte's decimal text compare texts,
-// not numbers, as the program always has; `versionKnown` stops a later
-// version-looking byte from being taken as a version again.
+// Classifies one byte by the value ranges of its kind; `versionKnown` stops a
+// later version-looking byte from being taken as a version again.
 ReceivedByte ClassifyReceivedByte(std::uint8_t byte, bool versionKnown);
 
 // The character a shown byte stands for (cp1250 above 127).

@@ -63,6 +63,8 @@ class RigLink : public QObject {
     // Keys the radio's transmitter ("T 1") or releases it ("T 0"); the answer
     // comes as pttAnswered. False when the link is not up.
     bool SetPtt(bool on);
+    // A lost link is tried again after this long (kReconnectIntervalMs unless set).
+    void SetReconnectIntervalMs(int ms) { reconnectTimer_.setInterval(ms); }
 
   signals:
     void connectionChanged(bool connected);

@@ -24,18 +24,6 @@ class RecordingView final : public SharedKeyView {
     bool autoS5 = false;
 };
 
-TEST(SharedKeys, KeyCodes) {
-    EXPECT_EQ(SharedKeyOf(Qt::Key_PageUp), SharedKey::SpeedUp);
-    EXPECT_EQ(SharedKeyOf(Qt::Key_PageDown), SharedKey::SpeedDown);
-    EXPECT_EQ(SharedKeyOf(Qt::Key_F10), SharedKey::RunToggle);
-    EXPECT_EQ(SharedKeyOf(Qt::Key_F11), SharedKey::EsmToggle);
-    EXPECT_EQ(SharedKeyOf(Qt::Key_F12), SharedKey::Wipe);
-    for (const int other : {int(Qt::Key_F9), int(Qt::Key_F1), int(Qt::Key_Escape),
-                            int(Qt::Key_Return), int(Qt::Key_T), int(Qt::Key_Home)}) {
-        EXPECT_FALSE(SharedKeyOf(other).has_value()) << other;
-    }
-}
-
 TEST(SharedKeys, SpeedStepsAndTheirBounds) {
     struct Row {
         bool connected;

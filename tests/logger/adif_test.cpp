@@ -2,112 +2,16 @@
 // refuses any length that does not match its data, and every field of the
 // header and of each record is checked.
 #include "logger/adif.h"
-#include "logger/main_window.h"
 #include "logger/qso_log_model.h"
-#include "platform/clock.h"
-#include "tests/support/recording_dialogs.h"
-#include "tests/support/temp_program_dir.h"
+#include "tests/logger/adif_strict_reader.h"
 
 #include <gtest/gtest.h>
-#include <QMap>
-#include <QTest>
-
-#include <memory>
-#include <optional>
 
 namespace {
 
 using namespace corvatta;
-using Fields = QMap<QString, QString>;
-
-struct AdifFile {
-    QString preamble;
-    Fields header;
-    std::vector<Fields> records;
-};
-
-// Reads an .adi file strictly: the text before the first "<" is the
-// preamble; then only tags "<NAME:LEN>" (an optional ":TYPE" is allowed)
-// followed by exactly LEN bytes of data, blanks or line ends between them,
-// <EOH> once, each record ended by <EOR>, no field twice in one record, no
-// byte outside printable ASCII, no value that begins or ends with a blank.
-std::optional<AdifFile> ReadAdifStrictly(const QByteArray& bytes, QString* error) {
-    const auto fail = [error](const QString& why) {
-        *error = why;
-        return std::nullopt;
-    };
-    for (char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u > 0x7E || (u < 0x20 && c != '\r' && c != '\n'))
-            return fail(QStringLiteral("byte %1 is not ASCII").arg(u));
-    }
-    AdifFile file;
-    qsizetype i = bytes.indexOf('<');
-    if (i < 0)
-        return fail("no tag");
-    file.preamble = QString::fromLatin1(bytes.left(i));
-    bool inHeader = true;
-    Fields current;
-    while (i < bytes.size()) {
-        const char c = bytes[i];
-        if (c == ' ' || c == '\r' || c == '\n') {
-            ++i;
-            continue;
-        }
-        if (c != '<')
-            return fail(QStringLiteral("text between fields at %1").arg(i));
-        const qsizetype close = bytes.indexOf('>', i);
-        if (close < 0)
-            return fail("unclosed tag");
-        const QString tag = QString::fromLatin1(bytes.mid(i + 1, close - i - 1));
-        i = close + 1;
-        const QString upper = tag.toUpper();
-        if (upper == "EOH") {
-            if (!inHeader)
-                return fail("second <EOH>");
-            file.header = current;
-            current.clear();
-            inHeader = false;
-            continue;
-        }
-        if (upper == "EOR") {
-            if (inHeader)
-                return fail("<EOR> in the header");
-            file.records.push_back(current);
-            current.clear();
-            continue;
-        }
-        const QStringList parts = tag.split(':');
-        if (parts.size() < 2 || parts.size() > 3 || parts[0].isEmpty())
-            return fail("bad tag " + tag);
-        bool ok = false;
-        const int length = parts[1].toInt(&ok);
-        if (!ok || length < 0 || parts[1] != QString::number(length))
-            return fail("bad length in " + tag);
-        if (i + length > bytes.size())
-            return fail("data past the end in " + tag);
-        const QString name = parts[0].toUpper();
-        if (current.contains(name))
-            return fail("field twice: " + name);
-        const QString data = QString::fromLatin1(bytes.mid(i, length));
-        // No value written here begins or ends with a blank: one that does
-        // took in the separator, so its length was too long.
-        if (data != data.trimmed())
-            return fail("blank inside the length of " + tag);
-        current.insert(name, data);
-        i += length;
-        // The data ends where the length says: only a separator or the
-        // next tag may follow.
-        if (i < bytes.size() && bytes[i] != ' ' && bytes[i] != '\r' && bytes[i] != '\n' &&
-            bytes[i] != '<')
-            return fail("data longer than its length in " + tag);
-    }
-    if (inHeader)
-        return fail("no <EOH>");
-    if (!current.isEmpty())
-        return fail("fields after the last <EOR>");
-    return file;
-}
+using testing_support::Fields;
+using testing_support::ReadAdifStrictly;
 
 TEST(AdifStrictReader, RefusesWhatAWrongWriterWouldProduce) {
     struct Case {
@@ -184,36 +88,6 @@ TEST(AdifExport, LettersOutsideAsciiKeepTheLengthsExact) {
     const auto file = ReadAdifStrictly(text.toLatin1(), &why);
     ASSERT_TRUE(file) << why.toStdString();
     EXPECT_EQ(file->records[0]["CALL"], "S5?ABC");
-}
-
-TEST(AdifExport, TheMenuCommandWritesTheLogToTheChosenFile) {
-    testing_support::TempProgramDir dir;
-    testing_support::RecordingDialogs dialogs;
-    dir.Write("Corvattaini.ini",
-              "[GENERAL]\r\nMyCall=S59XYZ\r\nMyYearLic=75\r\nMode=CW\r\nEMode=0\r\n"
-              "MyName=Ana\r\nMyAddress=Pot 1\r\nMyEmail=ana@example.org\r\n");
-    platform::FixedClock clock(QDateTime(QDate(2027, 4, 18), QTime(7, 12, 40), Qt::UTC));
-    StationState state;
-    TfMain window(state, clock);
-    window.show();
-    window.ClockTimerTick();
-    for (const char* entry : {"S59ABC 85", "S51DEF 99"}) {
-        QTest::keyClicks(window.ECall, entry);
-        QTest::keyClick(window.ECall, Qt::Key_Return);
-    }
-    window.SaveAdif->trigger();  // cancelled: nothing written
-    EXPECT_EQ(dialogs.records.back().kind, "save");
-    EXPECT_EQ(dialogs.records.back().text, "ADIF (*.adi)");
-    dialogs.AnswerFiles({dir.File("out.adi")});
-    window.SaveAdif->trigger();
-    QString why;
-    const auto file = ReadAdifStrictly(dir.Read("out.adi"), &why);
-    ASSERT_TRUE(file) << why.toStdString();
-    ASSERT_EQ(file->records.size(), 2u);
-    EXPECT_EQ(file->records[1]["CALL"], "S51DEF");
-    EXPECT_EQ(file->records[1]["TIME_ON"], "0712");
-    EXPECT_EQ(file->header["CREATED_TIMESTAMP"], "20270418 071240");
-    EXPECT_TRUE(dir.Read("out.adi").endsWith("<EOR>\r\n"));
 }
 
 }  // namespace

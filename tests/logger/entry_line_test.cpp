@@ -11,6 +11,7 @@
 #include "tests/support/winkeyer/winkeyer_simulator.h"
 
 #include <gtest/gtest.h>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
@@ -36,6 +37,8 @@ class EntryLineTest : public ::testing::Test {
                        "[Memo]\r\nF1=CQ TEST\r\nF2=5NN #\r\nF3=TU\r\nF4=*\r\n");
         dir_.Write("Corvatta.ini",
                    "[ComPort]\r\nPort=" + sim_.PortPath().toUtf8() + "\r\nBaudRate=1200\r\n");
+        // Keyed at once: a test that types while the keyer sends asks for real time then.
+        sim_.SetTimeScale(0);
         // The keyer's start-up pauses are not what these tests are about.
         program_ = std::make_unique<Program>(state_, clock_, [](int) {});
         program_->main.show();
@@ -72,17 +75,21 @@ class EntryLineTest : public ::testing::Test {
 
 TEST_F(EntryLineTest, AWholeRunContactWithEnterAlone) {
     Start(true);
-    Enter();  // empty line: CQ
+    sim_.SetTimeScale(1);  // the key stays shown while the keyer sends
+    Enter();               // empty line: CQ
     EXPECT_TRUE(Received("CQ TEST "));
     EXPECT_EQ(state_.flags.LastMessageKey, "F1");
+    sim_.SetTimeScale(0);
     ASSERT_TRUE(KeyerIdle());
 
+    sim_.SetTimeScale(1);  // the callsign takes its time, to be typed into
     Type("S59AB");
     Enter();  // the callsign goes out as it stands
     EXPECT_TRUE(Received("S59AB"));
     EXPECT_TRUE(state_.flags.ExchangePending);
     Type("C");  // typed while the callsign is being sent: follows at once
     EXPECT_TRUE(Received("S59ABC"));
+    sim_.SetTimeScale(0);
     // The idle report brings the exchange and the caret waits after a space.
     EXPECT_TRUE(Received(" 5NN 75 "));
     EXPECT_TRUE(
@@ -103,12 +110,14 @@ TEST_F(EntryLineTest, ACallsignCorrectedWhileItIsSentGoesOutBeforeTheClosingMess
     dir_.Write("Licence.txt", "S59ABC,85\r\n");
     Start(true, {}, "AutoLL=1\r\n");
     program_->main.ClockTimerTick();  // prediction on
+    sim_.SetTimeScale(1);             // the callsign takes its time, to be mended meanwhile
     Type("S59ABD");
     Enter();
     ASSERT_TRUE(Received("S59ABD"));
     // A wrong letter mended while the keyer still sends the callsign.
     Key(Qt::Key_Backspace);
     Type("C");
+    sim_.SetTimeScale(0);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return state_.entry.EntryState == EntryStep::ExchangeSent; }, 4000));
     ASSERT_TRUE(KeyerIdle());
@@ -176,25 +185,29 @@ TEST_F(EntryLineTest, TuneProfilesAndLeavingAContactHalfway) {
     Start(true);
     dir_.Write("Corvatta.ini",
                "[ComPort]\r\nPort=" + sim_.PortPath().toUtf8() + "\r\n[CALL2]\r\nMyCall=S51QQ\r\n");
+    QSignalSpy keyDown(&program_->keyer, &corvatta::keyer::KeyerLink::keyDownReported);
     Key(Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(Received(QByteArray("\x0B\x01", 2)));
     EXPECT_TRUE(state_.flags.TuneOn);
-    QTest::qWait(200);  // the keyer's key-down report comes back first
+    // The keyer's key-down report comes back first.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !keyDown.isEmpty(); }, 3000));
     Key(Qt::Key_F5, Qt::ControlModifier);
     EXPECT_TRUE(Received(QByteArray("\x0B\x00", 2)));
     EXPECT_FALSE(state_.flags.TuneOn);
     ASSERT_TRUE(KeyerIdle());
 
     // Profile keys work only once enabled, and only on an (almost) empty line.
+    // A profile is read at once and its log follows on the change timer: neither happened.
     Key(Qt::Key_F2, Qt::ControlModifier);
-    QTest::qWait(600);
+    EXPECT_FALSE(program_->main.TimerChange->isActive());
     EXPECT_EQ(state_.op.MyCall, "S59XYZ");
     state_.ProfileKeysEnabled = true;
     Type("S59");
     Key(Qt::Key_F2, Qt::ControlModifier);
-    QTest::qWait(600);
+    EXPECT_FALSE(program_->main.TimerChange->isActive());
     EXPECT_EQ(state_.op.MyCall, "S59XYZ");
     Call()->clear();
+    program_->main.TimerChange->setInterval(10);  // the log follows on this timer, soon
     Key(Qt::Key_F2, Qt::ControlModifier);
     EXPECT_TRUE(QTest::qWaitFor([&] { return state_.op.FileCall == "S51QQ"; }, 1500));
     EXPECT_EQ(program_->main.EMyCall->text(), "S51QQ");

@@ -1,5 +1,6 @@
 #include "logger/main_window.h"
 #include "logger/calendar.h"
+#include "logger/rig_link.h"
 #include "logger/settings.h"
 #include "platform/clock.h"
 #include "platform/colors.h"
@@ -130,7 +131,8 @@ TEST_F(MainWindowTest, AccessCodeEnablesProfileKeysAndKeepsThePanelOpen) {
     EXPECT_TRUE(state_.ProfileKeysEnabled);
     EXPECT_TRUE(w.EMyName->text().isEmpty());
     EXPECT_EQ(w.LMyName->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QTest::qWait(700);
+    // Only the set-up timer closes the panel after a save; it was not started.
+    EXPECT_FALSE(w.TimerSetup->isActive());
     EXPECT_TRUE(w.Pdata->isVisible());
     EXPECT_FALSE(state_.DataValid);
 }
@@ -143,6 +145,7 @@ TEST_F(MainWindowTest, SaveWithValidDataClosesThePanelAndSwitchesTheLog) {
     w.CheckOperatorData();
     w.EMyCall->setText("S59ABC/P");
     w.CheckOperatorData();
+    w.TimerSetup->setInterval(10);  // how long the panel stays is not what is tested here
     w.BSave->click();
     EXPECT_EQ(state_.op.FileCall, "S59ABC_P");
     EXPECT_EQ(reload.count(), 1);
@@ -318,6 +321,7 @@ TEST_F(MainWindowTest, ProfileLoadRefreshesTheDataFields) {
     dir_.Write("Corvatta.ini", "[CALL3]\r\nMyCall=S57Q\r\nMyName=Eva\r\n");
     TfMain& w = Start(kOrdinaryDay);
     QSignalSpy reload(&w, &TfMain::logReloadRequested);
+    w.TimerChange->setInterval(10);  // the log follows the profile on this timer, soon
     w.LoadProfileAndRefresh(3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return reload.count() == 1; }, 1500));
     EXPECT_EQ(w.EMyCall->text(), "S57Q");
@@ -367,6 +371,17 @@ TEST_F(MainWindowTest, ProfileChangesOnlyWhatItHoldsAndLeavesTheWindowWhereItIs)
     EXPECT_TRUE(w.CLL->isChecked());
     EXPECT_EQ(state_.op.Category, "SINGLE-OP 80M QRP CW");
     EXPECT_EQ(w.pos(), before);
+}
+
+TEST(RigLink, OffByDefault) {
+    testing_support::TempProgramDir dir;
+    testing_support::RecordingDialogs dialogs;
+    corvatta::StationState state;
+    platform::FixedClock clock(QDateTime(QDate(2027, 4, 18), QTime(7, 10), Qt::UTC));
+    TfMain w(state, clock);
+    w.show();
+    EXPECT_FALSE(w.LRig->isVisible());
+    EXPECT_EQ(w.findChild<corvatta::RigLink*>(), nullptr);
 }
 
 }  // namespace

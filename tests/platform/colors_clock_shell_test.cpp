@@ -2,7 +2,6 @@
 #include "platform/colors.h"
 #include "platform/program_dir.h"
 #include "platform/shell.h"
-#include "platform/system_info.h"
 #include "tests/support/temp_program_dir.h"
 
 #include <QTemporaryDir>
@@ -136,11 +135,6 @@ TEST(Shell, AProgramNamedWithExeIsFoundOnTheSearchPath) {
     const QString resolved = platform::ResolveExecutable("Corvatta.exe");
     qputenv("PATH", path);
     EXPECT_EQ(resolved, program);
-}
-
-TEST(SystemInfo, NotWindows) {
-    EXPECT_EQ(platform::WindowsVersion(), 0);
-    EXPECT_TRUE(platform::BitnessText() == " 64" || platform::BitnessText() == " 32");
 }
 
 }  // namespace

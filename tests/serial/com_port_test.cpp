@@ -177,10 +177,12 @@ TEST_F(ComPortTest, SendTextEdges) {
     const auto received = keyer.Received();
     ASSERT_EQ(received.size(), 3u);
 
-    // The simulator echoed 0x0A back; nothing else came (the line does not echo itself).
+    // The simulator echoed 0x0A back; nothing else came (the line does not echo itself): the
+    // byte the keyer sends next is the only one behind it.
     ASSERT_TRUE(QTest::qWaitFor([&] { return port.InputCount() > 0; }, 2000));
-    QThread::msleep(50);
-    EXPECT_EQ(port.ReceiveText(100), Bytes({0x0A}));
+    keyer.SendRaw("z");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port.InputCount() >= 2; }, 2000));
+    EXPECT_EQ(port.ReceiveText(100), Bytes({0x0A, 'z'}));
 }
 
 TEST_F(ComPortTest, ACommandSentJustBeforeClosingStillGoesOut) {
@@ -203,15 +205,18 @@ TEST_F(ComPortTest, XoffFromTheKeyerHoldsOutputUntilXon) {
     timeouts.WriteTotalMultiplier = 0;
     timeouts.WriteTotalConstant = 200;
     port.SetTimeouts(timeouts);
-    keyer.SendRaw(Bytes({19}));  // XOFF
-    QThread::msleep(20);
+    // The line takes each flow-control byte in before the data byte behind it, and keeps it:
+    // only the data byte is read.
+    keyer.SendRaw(Bytes({19, 'x'}));  // XOFF
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port.InputCount() > 0; }, 2000));
+    EXPECT_EQ(port.ReceiveText(10), QByteArray("x"));
     EXPECT_EQ(port.SendText(QByteArray("abc")), 0);  // held until the timeout; not an error
-    keyer.SendRaw(Bytes({17}));                      // XON
-    QThread::msleep(20);
+    keyer.SendRaw(Bytes({17, 'y'}));                 // XON
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port.InputCount() > 0; }, 2000));
+    EXPECT_EQ(port.ReceiveText(10), QByteArray("y"));
     EXPECT_EQ(port.SendText(Bytes({0x02, 30})), 2);  // set speed: a command with no reply
     EXPECT_TRUE(keyer.WaitFor([&] { return keyer.Speed() == 30; }, 2000));
     EXPECT_FALSE(keyer.ReceivedBytes().contains("abc"));
-    QThread::msleep(20);
     EXPECT_EQ(port.InputCount(), 0);  // the flow-control bytes are the line's, not data
 }
 
@@ -242,11 +247,13 @@ TEST_F(ComPortTest, OnRxCharRunsOnTheUiThreadOneAtATime) {
         // The UI thread is busy for a moment while more bytes arrive.
         sentMore = true;
         keyer.SendRaw("XYZ");
-        QThread::msleep(100);
+        // Blocks this thread, without the event loop, until they are there.
+        keyer.WaitFor([&] { return port.InputCount() == 3; }, 2000);
     });
     port.Open();
     keyer.SendRaw(Bytes({0x17, 0xC4}));
-    QThread::msleep(50);  // both bytes are waiting before the UI thread looks
+    // Both bytes are waiting before the UI thread looks.
+    keyer.WaitFor([&] { return port.InputCount() == 2; }, 2000);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rx.bytes.size() == 5; }, 2000));
     EXPECT_EQ(rx.bytes, Bytes({0x17, 0xC4, 'X', 'Y', 'Z'}));
     EXPECT_EQ(rx.counts, QList<int>({2, 3}));
@@ -261,6 +268,7 @@ TEST_F(ComPortTest, UnreadBytesRaiseNoFurtherEventsUntilMoreArrive) {
     port.Open();
     keyer.SendRaw("a");
     ASSERT_TRUE(QTest::qWaitFor([&] { return rx.counts.size() == 1; }, 2000));
+    // A stretch of time is what is measured here: the CPU the port takes while bytes wait.
     const double cpuBefore = ProcessCpuMs();
     QTest::qWait(200);
     EXPECT_EQ(rx.counts, QList<int>({1}));  // a received-character event, not a level
@@ -275,7 +283,10 @@ TEST_F(ComPortTest, ClosingServesAPendingHandoff) {
     rx.Attach(port);
     port.Open();
     keyer.SendRaw("q");
-    QThread::msleep(50);  // the event thread now waits for the UI thread, which is here
+    // The event thread then hands the byte to the UI thread, which is here. Nothing outside
+    // the component shows the hand-off pending: a moment after the byte is there, it is.
+    keyer.WaitFor([&] { return port.InputCount() == 1; }, 2000);
+    QThread::msleep(20);
     QElapsedTimer timer;
     timer.start();
     port.Close();  // would wait for ever (or a second per try) without serving the hand-off
@@ -283,7 +294,7 @@ TEST_F(ComPortTest, ClosingServesAPendingHandoff) {
     EXPECT_FALSE(port.Connected());
     // Closing purges the driver's queues before it ends the thread, as the platform does, so
     // the served hand-off finds nothing waiting and raises no OnRxChar.
-    QTest::qWait(50);  // the hand-off's posted event arrives late and does nothing
+    QCoreApplication::processEvents();  // the hand-off's posted event arrives late, does nothing
     EXPECT_TRUE(rx.counts.isEmpty());
     port.Open();
     keyer.SendRaw("r");
@@ -325,7 +336,10 @@ TEST_F(ComPortTest, AHandlerExceptionEndsTheEventThreadOnly) {
     keyer.SendRaw("a");
     ASSERT_TRUE(QTest::qWaitFor([&] { return calls == 1; }, 2000));
     keyer.SendRaw("b");
-    QTest::qWait(100);
+    // An ended thread reports nothing ever again, so no later event can show it: a live one
+    // would have handed "b" over within this stretch.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return port.InputCount() == 2; }, 2000));  // "a" unread
+    QTest::qWait(50);
     EXPECT_EQ(calls, 1);            // no further notifications
     EXPECT_TRUE(port.Connected());  // but the port stays open
     EXPECT_EQ(port.SendText(QByteArray("x")), 1);
@@ -363,6 +377,7 @@ TEST(ComPortHangUp, AnUnpluggedAdapterClosesThePortAndTellsTheOwner) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return disconnects == 1; }, 2000));
     EXPECT_FALSE(port.Connected());
     EXPECT_FALSE(connectedInSlot);
+    // A stretch of time is what is measured here: nothing may spin on the dead line.
     const double cpuBefore = ProcessCpuMs();
     QTest::qWait(300);
     EXPECT_EQ(disconnects, 1);
@@ -387,11 +402,12 @@ TEST(ComPortHangUp, UnpluggedWhileTheOwnerClosesIt) {
     QObject::connect(&port, &TCustomComPort::OnDisconnect, &port, [&] { ++disconnects; });
     port.Open();
     keyer.reset();
-    QThread::msleep(50);  // the hang-up waits for the UI thread
-    port.Close();         // a purge on the dead line is not an error here
+    // The hang-up then waits for the UI thread; nothing outside the component shows when.
+    QThread::msleep(50);
+    port.Close();  // a purge on the dead line is not an error here
     EXPECT_FALSE(port.Connected());
-    QTest::qWait(50);
-    EXPECT_EQ(disconnects, 0);  // the owner closed it itself
+    QCoreApplication::processEvents();  // a queued disconnect would run here
+    EXPECT_EQ(disconnects, 0);          // the owner closed it itself
 }
 
 TEST_F(ComPortTest, DestroyingAnOpenPortRunsNoHandler) {
@@ -401,9 +417,11 @@ TEST_F(ComPortTest, DestroyingAnOpenPortRunsNoHandler) {
     QObject::connect(owned.get(), &TCustomComPort::OnRxChar, owned.get(), [&](int) { ++calls; });
     owned->Open();
     keyer.SendRaw("z");
-    QThread::msleep(50);
+    // The byte is there, and a moment later its hand-off is pending (nothing shows when).
+    keyer.WaitFor([&] { return owned->InputCount() == 1; }, 2000);
+    QThread::msleep(20);
     owned.reset();
-    QTest::qWait(20);
+    QCoreApplication::processEvents();  // the hand-off's posted event finds no port
     EXPECT_EQ(calls, 0);
     port.Open();  // the device was released
 }

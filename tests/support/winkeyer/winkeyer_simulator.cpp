@@ -156,6 +156,9 @@ void WinKeyerSimulator::Run() {
         ssize_t n = 0;
         if (fds[1].revents & POLLIN)
             n = read(master_, buffer, sizeof buffer);
+        // The answers are written before anything the test sends from its side, so that a
+        // byte sent once the keyer is seen idle comes after the idle report.
+        std::lock_guard writeLock(writeMutex_);
         QByteArray out;
         {
             std::lock_guard lock(mutex_);
@@ -168,7 +171,7 @@ void WinKeyerSimulator::Run() {
         }
         changed_.notify_all();
         if (!out.isEmpty())
-            WriteToHost(out);
+            WriteLocked(out);
     }
 }
 
@@ -281,7 +284,7 @@ void WinKeyerSimulator::StepKeying(Clock::time_point now, QByteArray& out) {
         }
         keying_ = true;
         keyingChar_ = item.value;
-        const double ms = DitMsLocked() * MorseUnits(item.value);
+        const double ms = DitMsLocked() * MorseUnits(item.value) * timeScale_;
         keyedAt_ = now + std::chrono::microseconds(static_cast<long long>(ms * 1000));
     }
 }
@@ -295,6 +298,10 @@ int WinKeyerSimulator::PollTimeoutMs(Clock::time_point now) const {
 
 void WinKeyerSimulator::WriteToHost(const QByteArray& bytes) {
     std::lock_guard lock(writeMutex_);
+    WriteLocked(bytes);
+}
+
+void WinKeyerSimulator::WriteLocked(const QByteArray& bytes) {
     qsizetype done = 0;
     const auto deadline = Clock::now() + std::chrono::seconds(1);
     while (done < bytes.size() && Clock::now() < deadline) {
@@ -348,6 +355,18 @@ QByteArray WinKeyerSimulator::KeyedText() const {
 double WinKeyerSimulator::DitMilliseconds() const {
     std::lock_guard lock(mutex_);
     return DitMsLocked();
+}
+
+void WinKeyerSimulator::SetTimeScale(double scale) {
+    {
+        std::lock_guard lock(mutex_);
+        timeScale_ = scale > 0 ? scale : 0.0;
+    }
+    Wake();
+}
+double WinKeyerSimulator::TimeScale() const {
+    std::lock_guard lock(mutex_);
+    return timeScale_;
 }
 
 void WinKeyerSimulator::SendRaw(const QByteArray& bytes) {

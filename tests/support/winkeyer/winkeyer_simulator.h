@@ -8,6 +8,10 @@
 //   ASSERT_TRUE(keyer.WaitForReceived(QByteArray("\x00\x02", 2)));   // blocks this thread
 //   ASSERT_TRUE(QTest::qWaitFor([&] { return got.contains('\x17'); }));  // runs the event loop
 //
+// It keys in real time at the set speed, as a keyer does. A test that does not measure keying
+// time sets a time scale (SetTimeScale(0): every character is keyed the moment it arrives, with
+// busy, the echo and idle in their usual order), so that it never waits for the keying.
+//
 // The sim's waits block the calling thread; to see the port's OnRxChar run, wait with the event
 // loop running (QTest::qWaitFor). Destroying the simulator is unplugging the adapter: the
 // master closes and the open port sees a hang-up. A new simulator made with the same link
@@ -42,6 +46,7 @@ inline constexpr std::uint8_t kSetModeRegister = 0x0E;
 inline constexpr std::uint8_t kRequestStatus = 0x15;
 inline constexpr std::uint8_t kBufferedSpeed = 0x1C;
 inline constexpr std::uint8_t kCancelBufferedSpeed = 0x1E;
+inline constexpr std::uint8_t kBufferedNop = 0x1F;  // does nothing: a marker in the byte stream
 
 inline constexpr std::uint8_t kStatusIdle = 0xC0;     // 192
 inline constexpr std::uint8_t kStatusBusy = 0xC4;     // 196
@@ -89,6 +94,11 @@ class WinKeyerSimulator {
     // Milliseconds a dit lasts at the speed in force: 1200 / WPM.
     double DitMilliseconds() const;
 
+    // How long keying takes against real time: 1 (the default) is real time, 0.1 ten times
+    // faster, 0 at once. Applies from the next character keyed; negative counts as 0.
+    void SetTimeScale(double scale);
+    double TimeScale() const;
+
     // --- Sending to the host, from the calling thread.
     void SendRaw(const QByteArray& bytes);
     void SendPotReport(int position);  // 0x80 | position (0..63)
@@ -120,6 +130,7 @@ class WinKeyerSimulator {
     int PollTimeoutMs(Clock::time_point now) const;
     double DitMsLocked() const;
     void WriteToHost(const QByteArray& bytes);
+    void WriteLocked(const QByteArray& bytes);  // with writeMutex_ held
     void Wake();
 
     int master_ = -1;
@@ -138,6 +149,7 @@ class WinKeyerSimulator {
     std::vector<std::uint8_t> command_;  // a command whose parameters are still arriving
     int parametersNeeded_ = 0;
     bool hostOpen_ = false;
+    double timeScale_ = 1.0;
     int speed_ = 20;
     int bufferedSpeed_ = 0;
     std::uint8_t mode_ = 0;
