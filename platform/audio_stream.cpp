@@ -206,6 +206,10 @@ void AudioInput::ReadAvailable() {
     }
     const QByteArray bytes = device_->readAll();
     const qsizetype frames = bytes.size() / qsizetype(sizeof(qint16));
+    // Nothing new: an empty vector's data() may be null, which memcpy must not get.
+    if (frames <= 0) {
+        return;
+    }
     const size_t old = samples_.size();
     samples_.resize(old + size_t(frames));
     std::memcpy(samples_.data() + old, bytes.constData(), size_t(frames) * sizeof(qint16));
