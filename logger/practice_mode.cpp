@@ -167,11 +167,9 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
 
     // The keyer link leaves the keyer's own port for the built-in keyer;
     // the port's name is given back at the end, before anything is saved.
-    keyerPort_ = keyer_.Port()->Port();
     keyerWasOpen_ = keyer_.PortOpen() || keyer_.Reconnecting();
     keyerComConnected_ = state_.keyer.ComConnected;
-    keyer_.CloseKeyer();
-    keyer_.Port()->SetPort(port_->PortPath());
+    keyer_.StandIn(port_->PortPath());
     keyer_.OpenKeyer();
 
     QStringList notes;
@@ -272,10 +270,11 @@ PracticeResults PracticeMode::MakeResults(bool write) const {
         c.year = row[LicYear];
         c.mode = row[Mode];
         // The log keeps hours and minutes; a session over midnight UTC
-        // has its later contacts on the next day.
+        // has its later contacts on the next day (a clock set back a little
+        // leaves them on the same one).
         QDateTime t(setup.start.date(), QTime::fromString(row[Time], QStringLiteral("hh:mm")),
                     Qt::UTC);
-        if (t.isValid() && t < setup.start.addSecs(-60)) {
+        if (t.isValid() && t < setup.start.addSecs(-12 * 3600)) {
             t = t.addDays(1);
         }
         c.time = t;
@@ -333,8 +332,7 @@ PracticeResults PracticeMode::MakeResults(bool write) const {
 }
 
 void PracticeMode::RestoreKeyer() {
-    keyer_.CloseKeyer();
-    keyer_.Port()->SetPort(keyerPort_);
+    keyer_.EndStandIn();
     state_.keyer.ComConnected = keyerComConnected_;
     if (keyerWasOpen_) {
         keyer_.OpenKeyer();

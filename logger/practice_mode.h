@@ -106,7 +106,6 @@ class PracticeMode : public QObject {
     std::optional<PracticeResults> last_;
     bool ending_ = false;
     // The keyer link as it was before the session.
-    QString keyerPort_;
     bool keyerWasOpen_ = false;
     bool keyerComConnected_ = false;
 };

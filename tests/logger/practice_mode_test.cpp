@@ -148,6 +148,9 @@ TEST_F(PracticeRun, FiveContactsWithEnterAloneAndABustedCall) {
     EXPECT_EQ(pulse_ != nullptr, practice.Audio() != nullptr) << practice.Status().toStdString();
     // The link opened the built-in keyer, which answered.
     ASSERT_TRUE(QTest::qWaitFor([&] { return state_.flags.KeyerReady; }, 5000));
+    // The keyer window's settings keep the keyer's own port.
+    program_->KeyerWindow().BClose->click();
+    EXPECT_TRUE(dir_.Read("Corvatta.ini").contains(sim_.PortPath().toUtf8()));
 
     qsizetype next = 0;
     QStringList worked;
@@ -216,6 +219,21 @@ TEST_F(PracticeRun, FiveContactsWithEnterAloneAndABustedCall) {
         ASSERT_GT(monitor.size(), size_t(48000 * 5));
         EXPECT_GT(std::sqrt(sum / double(monitor.size())), 300.0);
     }
+}
+
+TEST_F(PracticeRun, ClosingTheProgramEndsTheSessionFirst) {
+    practice::PracticeSettings settings;
+    settings.Seed = QStringLiteral("3");
+    ASSERT_TRUE(program_->Practice().Start(settings))
+        << program_->Practice().Status().toStdString();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return state_.flags.KeyerReady; }, 5000));
+    program_->main.close();
+    EXPECT_FALSE(program_->Practice().Running());
+    EXPECT_TRUE(dir_.Exists("vaja_2026-12-08_1000.txt"));
+    EXPECT_EQ(dir_.Read("S59XYZ.log"), contestLog_);
+    // The contest log is the one copied at the end, and the port saved is the keyer's.
+    EXPECT_EQ(program_->keyer.Port()->Port(), sim_.PortPath());
+    EXPECT_EQ(state_.log.QsoCount, 2);
 }
 
 }  // namespace
