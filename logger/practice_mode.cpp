@@ -33,6 +33,8 @@ constexpr int kBlockFrames = kSampleRate / 50;  // 20 ms
 // ahead of the clock.
 constexpr int kPullIntervalMs = 10;
 constexpr double kPullAheadSeconds = 0.03;
+// A sound device that has not asked for sound this long has stalled.
+constexpr double kStalledSeconds = 0.25;
 
 QString HistoryFile() {
     return platform::ProgramDirectory() + QStringLiteral("vaja_history.txt");
@@ -161,7 +163,11 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
     session_ = std::move(session);
     port_ = std::move(port);
     elapsed_.start();
-    session_->SetClock([this] { return double(elapsed_.nsecsElapsed()) / 1e9; });
+    // With a sound device the sound is the session's clock: what the keyer
+    // keys is heard one device buffer later, however late the device began
+    // or however often it ran dry. The wall clock counts only while the
+    // timer makes the sound.
+    session_->SetClock([this] { return onTimer_ ? Seconds() + clockOffset_ : 0.0; });
     session_->SetRenderListener([this] { AfterRender(); });
     block_.assign(size_t(kBlockFrames), 0.0f);
 
@@ -179,15 +185,18 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
         })) {
         notes << QStringLiteral("Ni zvoka (%1): vaja teče brez njega.").arg(audio_->Reason());
         audio_.reset();
-        pullTimer_.start();
+        RenderOnTimer();
     } else {
+        lastPull_ = Seconds();
+        // The timer stands by, for a device that stops asking for sound.
+        pullTimer_.start();
         connect(audio_.get(), &platform::AudioOutput::failed, this, [this] {
             // The session goes on silently, on the timer, from where the
             // sound stopped.
             SetStatus(QStringLiteral("Zvok je odpovedal (%1): vaja teče brez njega.")
                           .arg(audio_->Reason()));
             audio_.release()->deleteLater();
-            pullTimer_.start();
+            RenderOnTimer();
         });
     }
     if (settings.Record && !session_->Recording()) {
@@ -202,6 +211,8 @@ qsizetype PracticeMode::Pull(qint16* samples, qsizetype frames) {
     if (!session_ || session_->Finished()) {
         return 0;
     }
+    lastPull_ = Seconds();
+    onTimer_ = false;
     qsizetype done = 0;
     while (done < frames && session_ && !session_->Finished()) {
         const int n = int(std::min<qsizetype>(frames - done, kBlockFrames));
@@ -215,12 +226,32 @@ qsizetype PracticeMode::Pull(qint16* samples, qsizetype frames) {
     return done;
 }
 
+double PracticeMode::Seconds() const {
+    return double(elapsed_.nsecsElapsed()) / 1e9;
+}
+
+void PracticeMode::RenderOnTimer() {
+    if (!onTimer_ && session_) {
+        onTimer_ = true;
+        clockOffset_ = session_->RenderedSeconds() - Seconds();
+    }
+    pullTimer_.start();
+}
+
 void PracticeMode::PullOnTimer() {
     if (!session_) {
         pullTimer_.stop();
         return;
     }
-    const double target = double(elapsed_.nsecsElapsed()) / 1e9 + kPullAheadSeconds;
+    // A device that has not asked for sound for a while has stalled: the
+    // band goes on, silently, until it asks again.
+    if (audio_ && !onTimer_) {
+        if (Seconds() - lastPull_ < kStalledSeconds) {
+            return;
+        }
+        RenderOnTimer();
+    }
+    const double target = Seconds() + clockOffset_ + kPullAheadSeconds;
     while (session_ && !session_->Finished() && session_->RenderedSeconds() < target) {
         const int n = int(std::clamp<double>(
             std::ceil((target - session_->RenderedSeconds()) * kSampleRate), 1, kBlockFrames));

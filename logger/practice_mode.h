@@ -87,6 +87,8 @@ class PracticeMode : public QObject {
   private:
     void SetStatus(const QString& status);
     void PullOnTimer();
+    void RenderOnTimer();
+    double Seconds() const;
     qsizetype Pull(qint16* samples, qsizetype frames);
     void AfterRender();
     PracticeResults MakeResults(bool write) const;
@@ -101,6 +103,11 @@ class PracticeMode : public QObject {
     std::unique_ptr<platform::AudioOutput> audio_;
     QTimer pullTimer_;
     QElapsedTimer elapsed_;
+    // The timer makes the sound (no device, or one that failed or stalled);
+    // the session's time is then the wall clock plus the offset.
+    bool onTimer_ = false;
+    double clockOffset_ = 0;
+    double lastPull_ = 0;
     std::vector<float> block_;
     QString status_;
     std::optional<PracticeResults> last_;
