@@ -11,10 +11,10 @@
 // The keyer itself is the program's built-in one (practice::VirtualKeyer); this class serves
 // it on the pty from a thread of its own, on a timeline that runs with real time. It keys in
 // real time at the set speed, as a keyer does, and takes only admin commands until the host
-// opens it. A test that does not measure keying time sets
-// a time scale (SetTimeScale(0): the keyer's time jumps from one due event to the next, so
-// every character is keyed the moment it arrives, with busy, the echo and idle in their
-// usual order), so that it never waits for the keying.
+// opens it. A test that does not measure keying time sets a time scale (SetTimeScale(0): the
+// keyer's time jumps from one due event to the next, so every character is keyed the moment
+// it arrives, with busy, the echo and idle in their usual order), so that it never waits for
+// the keying.
 //
 // The sim's waits block the calling thread; to see the port's OnRxChar run, wait with the event
 // loop running (QTest::qWaitFor). Destroying the simulator is unplugging the adapter: the
