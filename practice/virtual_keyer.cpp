@@ -86,6 +86,23 @@ double VirtualKeyer::NextEventTime() const {
     return next;
 }
 
+int VirtualKeyer::KeyingWpm() const {
+    if (run_) {
+        return run_->CurrentWpm();
+    }
+    return bufferedSpeed_ > 0 ? bufferedSpeed_ : speed_;
+}
+
+QString VirtualKeyer::KeyedText() const {
+    QString text = keyedText_;
+    for (const auto& [keyed, c] : runCharacters_) {
+        if (keyed <= now_) {
+            text += c;
+        }
+    }
+    return text;
+}
+
 void VirtualKeyer::Reply(std::uint8_t byte, double time) {
     const auto at = std::upper_bound(replies_.begin(), replies_.end(), time,
                                      [](double t, const KeyerReply& r) { return t < r.time; });
@@ -330,6 +347,7 @@ void VirtualKeyer::EndRun(double time, bool report) {
             text += c;
         }
     }
+    keyedText_ += text;
     run_.reset();
     runCharacters_.clear();
     if (report && hostOpen_) {

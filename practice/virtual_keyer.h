@@ -70,6 +70,12 @@ class VirtualKeyer {
     int Speed() const { return speed_; }
     std::uint8_t ModeRegister() const { return mode_; }
     std::uint8_t Sidetone() const { return sidetone_; }
+    // The speed the next character is keyed at: a buffered change while
+    // it is in force, else the set speed.
+    int KeyingWpm() const;
+    // Every character keyed in full so far (a space too), upper case, by
+    // the keyer's time.
+    QString KeyedText() const;
 
   private:
     struct Item {
@@ -106,6 +112,8 @@ class VirtualKeyer {
     std::optional<KeyingSchedule> run_;
     // Each character of the run (a space too) and when it has been keyed.
     std::vector<std::pair<double, QChar>> runCharacters_;
+    // What the runs that have ended keyed.
+    QString keyedText_;
     std::optional<KeyingSchedule> tune_;
     std::deque<KeyerReply> replies_;
 };

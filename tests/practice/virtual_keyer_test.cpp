@@ -96,5 +96,17 @@ TEST(VirtualKeyer, ClearStopsAtOnceMidCharacter) {
     }
 }
 
+TEST(VirtualKeyer, KeyedTextHoldsOnlyCharactersKeyedInFull) {
+    // "TEST" at 20 WPM as above: T is not over at 0.17; the clear cuts the first E.
+    VirtualKeyer keyer;
+    keyer.Receive(keyer::HostOpenCommand() + "TEST", 0);
+    keyer.AdvanceTo(0.17);
+    EXPECT_EQ(keyer.KeyedText(), "");
+    keyer.Receive(keyer::ClearBufferCommand(), 0.37);
+    keyer.Receive("e", 1);
+    keyer.AdvanceTo(2);
+    EXPECT_EQ(keyer.KeyedText(), "TE");
+}
+
 }  // namespace
 }  // namespace corvatta::practice

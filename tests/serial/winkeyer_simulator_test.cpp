@@ -30,6 +30,12 @@ class WinKeyerSimulatorTest : public ::testing::Test {
                          [this](int n) { replies += port.ReceiveText(n); });
         port.Open();
     }
+    // A keyer takes only admin commands until the host opens it.
+    void OpenHost() {
+        port.SendText(Bytes({kAdmin, kAdminHostOpen}));
+        ASSERT_TRUE(RepliesEndWith(Bytes({kDefaultVersion})));
+        replies.clear();
+    }
     // Waits, running the event loop, until the replies end with `tail`.
     bool RepliesEndWith(const QByteArray& tail, int timeoutMs = 3000) {
         return QTest::qWaitFor([&] { return replies.endsWith(tail); }, timeoutMs);
@@ -62,6 +68,9 @@ TEST_F(WinKeyerSimulatorTest, AnswersHostOpenAndEchoAndKeepsSettings) {
 }
 
 TEST_F(WinKeyerSimulatorTest, KeysTextAtTheSetSpeedWithBusyEchoAndIdle) {
+    port.SendText(Bytes({kSetSpeed, 60}));  // before host open: not taken
+    OpenHost();
+    EXPECT_EQ(keyer.Speed(), 20);
     port.SendText(Bytes({kSetSpeed, 60, kSetModeRegister, kModeSerialEcho}));  // dit 20 ms
     QElapsedTimer timer;
     timer.start();
@@ -81,6 +90,7 @@ TEST_F(WinKeyerSimulatorTest, KeysTextAtTheSetSpeedWithBusyEchoAndIdle) {
 }
 
 TEST_F(WinKeyerSimulatorTest, ClearBufferKeyDownAndInjectedBytes) {
+    OpenHost();
     port.SendText(Bytes({kSetSpeed, 10}));  // dit 120 ms: "TEST TEST" takes seconds
     port.SendText(QByteArray("TEST TEST"));
     ASSERT_TRUE(RepliesEndWith(Bytes({kStatusBusy})));
@@ -107,3 +117,19 @@ TEST_F(WinKeyerSimulatorTest, ClearBufferKeyDownAndInjectedBytes) {
 }
 
 }  // namespace
+
+TEST_F(WinKeyerSimulatorTest, TimeScaleChangesMidTextKeepTheOrder) {
+    // 10 WPM: "TEST TEST" takes over 6 s in real time. Scale 0 from the start or after the
+    // first echo, or ten times faster after it: every echo comes, in order, then idle.
+    OpenHost();
+    port.SendText(Bytes({kSetSpeed, 10, kSetModeRegister, kModeSerialEcho}));
+    for (const auto& [first, then] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {1.0, 0.1}}) {
+        replies.clear();
+        keyer.SetTimeScale(first);
+        port.SendText(QByteArray("TEST TEST"));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return replies.size() >= 2; }, 3000));
+        keyer.SetTimeScale(then);
+        ASSERT_TRUE(RepliesEndWith(Bytes({kStatusIdle}))) << first << " " << then;
+        EXPECT_EQ(replies, Bytes({kStatusBusy}) + "TEST TEST" + Bytes({kStatusIdle}));
+    }
+}

@@ -1,5 +1,7 @@
 #include "winkeyer_simulator.h"
 
+#include "practice/cw_keying.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -9,7 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -18,58 +20,10 @@
 
 namespace testing_support {
 
-using namespace winkeyer;
+using corvatta::practice::KeyerReply;
+using corvatta::practice::kKeyHeld;
 
 namespace {
-
-// Parameter bytes after each command byte 0x00..0x1F (WinKeyer 2 host protocol), so that text
-// and parameters are told apart; 0x00 takes a sub-command first (AdminParameters).
-// clang-format off
-constexpr int kCommandParameters[32] = {
-    1, 1, 1, 1, 2, 3, 1, 0,   // admin sidetone speed weight PTT-lead/tail pot-set-up pause get-pot
-    0, 1, 0, 1, 1, 1, 1, 15,  // backspace pins clear key-immediate HSCW Farnsworth mode defaults
-    1, 1, 1, 0, 1, 0, 1, 1,   // 1st-ext compensation switchpoint null paddle status pointer ratio
-    1, 1, 1, 2, 1, 1, 0, 0,   // PTT key-buffered wait merge speed buffered-HSCW cancel-speed nop
-};
-// clang-format on
-
-int AdminParameters(std::uint8_t sub) {
-    switch (sub) {
-        case 0x00:
-        case 0x04:
-        case 0x0E:
-        case 0x0F:
-            return 1;  // calibrate, echo, msg, xmode
-        default:
-            return 0;
-    }
-}
-
-// Length of a character in dit units: its elements (dit 1, dah 3), the gaps between them (1)
-// and the gap after it (3); a space adds the rest of a word gap (7 - 3).
-int MorseUnits(std::uint8_t c) {
-    static const char* const kLetters[26] = {".-",   "-...", "-.-.", "-..",  ".",    "..-.", "--.",
-                                             "....", "..",   ".---", "-.-",  ".-..", "--",   "-.",
-                                             "---",  ".--.", "--.-", ".-.",  "...",  "-",    "..-",
-                                             "...-", ".--",  "-..-", "-.--", "--.."};
-    static const char* const kDigits[10] = {"-----", ".----", "..---", "...--", "....-",
-                                            ".....", "-....", "--...", "---..", "----."};
-    if (c == ' ')
-        return 4;
-    const char* code = "..--..";  // anything else: as long as "?"
-    if (std::isalpha(c))
-        code = kLetters[std::toupper(c) - 'A'];
-    if (std::isdigit(c))
-        code = kDigits[c - '0'];
-    if (c == '/')
-        code = "-..-.";
-    if (c == '=')
-        code = "-...-";
-    int units = 0;
-    for (const char* p = code; *p; ++p)
-        units += (*p == '.' ? 1 : 3) + 1;
-    return units + 2;  // the last element's gap of 1 grows to the character gap of 3
-}
 
 void Fail(const char* what) {
     throw std::runtime_error(std::string("WinKeyerSimulator: ") + what + ": " +
@@ -79,7 +33,7 @@ void Fail(const char* what) {
 }  // namespace
 
 WinKeyerSimulator::WinKeyerSimulator(const QString& linkPath, std::uint8_t version)
-    : linkPath_(linkPath), version_(version) {
+    : linkPath_(linkPath), keyer_(version), scaleSetAt_(Clock::now()) {
     char name[256] = {};
     if (openpty(&master_, &slave_, name, nullptr, nullptr) != 0)
         Fail("openpty");
@@ -152,7 +106,7 @@ void WinKeyerSimulator::Run() {
             while (read(wakeFd_, &count, sizeof count) > 0) {
             }
         }
-        unsigned char buffer[512];
+        char buffer[512];
         ssize_t n = 0;
         if (fds[1].revents & POLLIN)
             n = read(master_, buffer, sizeof buffer);
@@ -163,11 +117,12 @@ void WinKeyerSimulator::Run() {
         {
             std::lock_guard lock(mutex_);
             const Clock::time_point now = Clock::now();
-            for (ssize_t i = 0; i < n; ++i) {
-                received_.push_back({buffer[i], now});
-                Feed(buffer[i], out);
+            if (n > 0) {
+                for (ssize_t i = 0; i < n; ++i)
+                    received_.push_back({static_cast<std::uint8_t>(buffer[i]), now});
+                keyer_.Receive(QByteArray(buffer, n), KeyerTimeLocked(now));
             }
-            StepKeying(now, out);
+            TakeDueLocked(now, out);
         }
         changed_.notify_all();
         if (!out.isEmpty())
@@ -175,125 +130,36 @@ void WinKeyerSimulator::Run() {
     }
 }
 
-void WinKeyerSimulator::Feed(std::uint8_t byte, QByteArray& out) {
-    if (!command_.empty()) {
-        command_.push_back(byte);
-        if (command_.size() == 2 && command_[0] == kAdmin) {
-            parametersNeeded_ = AdminParameters(byte);
-        } else {
-            --parametersNeeded_;
-        }
-    } else if (byte >= 0x20) {
-        toKey_.push_back({KeyItem::Character, byte});
-        return;
-    } else {
-        command_.push_back(byte);
-        parametersNeeded_ = kCommandParameters[byte];
-    }
-    if (parametersNeeded_ == 0) {
-        Execute(out);
-        command_.clear();
-    }
+double WinKeyerSimulator::KeyerTimeLocked(Clock::time_point now) const {
+    if (timeScale_ <= 0)
+        return keyerTimeAtScale_;
+    const std::chrono::duration<double> real = now - scaleSetAt_;
+    return keyerTimeAtScale_ + std::max(real.count(), 0.0) / timeScale_;
 }
 
-void WinKeyerSimulator::Execute(QByteArray& out) {
-    const std::uint8_t command = command_[0];
-    const std::uint8_t p = command_.size() > 1 ? command_[1] : 0;
-    switch (command) {
-        case kAdmin:
-            if (p == kAdminHostOpen) {
-                hostOpen_ = true;
-                out += static_cast<char>(version_);
-            } else if (p == kAdminHostClose) {
-                hostOpen_ = false;
-            } else if (p == kAdminEcho) {
-                out += static_cast<char>(command_[2]);
-            }
-            break;
-        case kSidetone:
-            sidetone_ = p;
-            break;
-        case kSetSpeed:
-            speed_ = p;
-            break;
-        case kSetModeRegister:
-            mode_ = p;
-            break;
-        case kClearBuffer:
-            toKey_.clear();
-            keying_ = false;
-            bufferedSpeed_ = 0;
-            if (busy_) {
-                busy_ = false;
-                out += static_cast<char>(kStatusIdle);
-            }
-            break;
-        case kKeyImmediate:
-            keyDown_ = p != 0;
-            out += static_cast<char>(keyDown_ ? kStatusKeyDown : kStatusIdle);
-            break;
-        case kRequestStatus:
-            out += static_cast<char>(busy_ ? kStatusBusy : kStatusIdle);
-            break;
-        case kBufferedSpeed:
-            toKey_.push_back({KeyItem::BufferedSpeed, p});
-            break;
-        case kCancelBufferedSpeed:
-            toKey_.push_back({KeyItem::CancelBufferedSpeed, 0});
-            break;
-        default:
-            break;  // understood for its length only
-    }
-}
-
-double WinKeyerSimulator::DitMsLocked() const {
-    const int wpm = bufferedSpeed_ > 0 ? bufferedSpeed_ : (speed_ > 0 ? speed_ : 20);
-    return 1200.0 / wpm;
-}
-
-void WinKeyerSimulator::StepKeying(Clock::time_point now, QByteArray& out) {
+void WinKeyerSimulator::TakeDueLocked(Clock::time_point now, QByteArray& out) {
     for (;;) {
-        if (keying_) {
-            if (now < keyedAt_)
-                return;
-            keying_ = false;
-            keyedText_ += static_cast<char>(keyingChar_);
-            if (mode_ & kModeSerialEcho)
-                out += static_cast<char>(keyingChar_);
-        }
-        if (toKey_.empty()) {
-            if (busy_) {
-                busy_ = false;
-                out += static_cast<char>(kStatusIdle);
-            }
+        for (const KeyerReply& r : keyer_.TakeReplies(KeyerTimeLocked(now)))
+            out += static_cast<char>(r.byte);
+        const double next = keyer_.NextEventTime();
+        if (timeScale_ > 0 || next == kKeyHeld)
             return;
-        }
-        const KeyItem item = toKey_.front();
-        toKey_.pop_front();
-        if (item.kind == KeyItem::BufferedSpeed) {
-            bufferedSpeed_ = item.value;
-            continue;
-        }
-        if (item.kind == KeyItem::CancelBufferedSpeed) {
-            bufferedSpeed_ = 0;
-            continue;
-        }
-        if (!busy_) {
-            busy_ = true;
-            out += static_cast<char>(kStatusBusy);
-        }
-        keying_ = true;
-        keyingChar_ = item.value;
-        const double ms = DitMsLocked() * MorseUnits(item.value) * timeScale_;
-        keyedAt_ = now + std::chrono::microseconds(static_cast<long long>(ms * 1000));
+        // Everything the keyer has to do has come due: its time moves straight to the next
+        // thing. After the replies due are taken that is always later, so this ends once
+        // the buffer is keyed and idle has been reported.
+        keyerTimeAtScale_ = std::max(keyerTimeAtScale_, next);
     }
 }
 
 int WinKeyerSimulator::PollTimeoutMs(Clock::time_point now) const {
-    if (!keying_)
-        return toKey_.empty() ? -1 : 0;
-    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(keyedAt_ - now);
-    return left.count() <= 0 ? 0 : static_cast<int>((left.count() + 999) / 1000);
+    const double next = keyer_.NextEventTime();
+    if (next == kKeyHeld)
+        return -1;
+    const double wait = (next - KeyerTimeLocked(now)) * timeScale_;
+    if (timeScale_ <= 0 || wait <= 0)
+        return 0;
+    // Rounded up, so the keyer is never woken before it has something to do.
+    return std::max(1, static_cast<int>(std::ceil(wait * 1000)));
 }
 
 void WinKeyerSimulator::WriteToHost(const QByteArray& bytes) {
@@ -326,40 +192,43 @@ void WinKeyerSimulator::Wake() {
 
 bool WinKeyerSimulator::HostOpen() const {
     std::lock_guard lock(mutex_);
-    return hostOpen_;
+    return keyer_.HostOpen();
 }
 int WinKeyerSimulator::Speed() const {
     std::lock_guard lock(mutex_);
-    return speed_;
+    return keyer_.Speed();
 }
 std::uint8_t WinKeyerSimulator::ModeRegister() const {
     std::lock_guard lock(mutex_);
-    return mode_;
+    return keyer_.ModeRegister();
 }
 std::uint8_t WinKeyerSimulator::Sidetone() const {
     std::lock_guard lock(mutex_);
-    return sidetone_;
+    return keyer_.Sidetone();
 }
 bool WinKeyerSimulator::KeyDown() const {
     std::lock_guard lock(mutex_);
-    return keyDown_;
+    return keyer_.KeyDown();
 }
 bool WinKeyerSimulator::Busy() const {
     std::lock_guard lock(mutex_);
-    return busy_;
+    return keyer_.Busy();
 }
 QByteArray WinKeyerSimulator::KeyedText() const {
     std::lock_guard lock(mutex_);
-    return keyedText_;
+    return keyer_.KeyedText().toLatin1();
 }
 double WinKeyerSimulator::DitMilliseconds() const {
     std::lock_guard lock(mutex_);
-    return DitMsLocked();
+    return 1000 * corvatta::practice::DotSeconds(keyer_.KeyingWpm());
 }
 
 void WinKeyerSimulator::SetTimeScale(double scale) {
     {
         std::lock_guard lock(mutex_);
+        const Clock::time_point now = Clock::now();
+        keyerTimeAtScale_ = KeyerTimeLocked(now);
+        scaleSetAt_ = now;
         timeScale_ = scale > 0 ? scale : 0.0;
     }
     Wake();
@@ -373,10 +242,10 @@ void WinKeyerSimulator::SendRaw(const QByteArray& bytes) {
     WriteToHost(bytes);
 }
 void WinKeyerSimulator::SendPotReport(int position) {
-    SendRaw(QByteArray(1, static_cast<char>(kPotReport | (position & 0x3F))));
+    SendRaw(QByteArray(1, static_cast<char>(winkeyer::kPotReport | (position & 0x3F))));
 }
 void WinKeyerSimulator::SendPaddleStatus() {
-    SendRaw(QByteArray(1, static_cast<char>(kStatusPaddle)));
+    SendRaw(QByteArray(1, static_cast<char>(winkeyer::kStatusPaddle)));
 }
 
 std::vector<WinKeyerSimulator::ReceivedByte> WinKeyerSimulator::Received() const {
@@ -418,7 +287,7 @@ bool WinKeyerSimulator::WaitForIdle(int timeoutMs) const {
     return WaitFor(
         [&] {
             std::lock_guard lock(mutex_);
-            return !busy_ && !keying_ && toKey_.empty();
+            return !keyer_.Busy();
         },
         timeoutMs);
 }

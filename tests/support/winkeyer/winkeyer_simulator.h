@@ -8,9 +8,13 @@
 //   ASSERT_TRUE(keyer.WaitForReceived(QByteArray("\x00\x02", 2)));   // blocks this thread
 //   ASSERT_TRUE(QTest::qWaitFor([&] { return got.contains('\x17'); }));  // runs the event loop
 //
-// It keys in real time at the set speed, as a keyer does. A test that does not measure keying
-// time sets a time scale (SetTimeScale(0): every character is keyed the moment it arrives, with
-// busy, the echo and idle in their usual order), so that it never waits for the keying.
+// The keyer itself is the program's built-in one (practice::VirtualKeyer); this class serves
+// it on the pty from a thread of its own, on a timeline that runs with real time. It keys in
+// real time at the set speed, as a keyer does, and takes only admin commands until the host
+// opens it. A test that does not measure keying time sets a time scale (SetTimeScale(0): the
+// keyer's time jumps from one due event to the next, so every character is keyed the moment
+// it arrives, with busy, the echo and idle in their usual order), so that it never waits for
+// the keying.
 //
 // The sim's waits block the calling thread; to see the port's OnRxChar run, wait with the event
 // loop running (QTest::qWaitFor). Destroying the simulator is unplugging the adapter: the
@@ -18,13 +22,14 @@
 // path is the adapter plugged in again.
 #pragma once
 
+#include "practice/virtual_keyer.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -32,7 +37,7 @@
 
 namespace testing_support {
 
-// The protocol bytes the simulator understands or sends.
+// The protocol bytes the tests send to the keyer and expect from it.
 namespace winkeyer {
 inline constexpr std::uint8_t kAdmin = 0x00;
 inline constexpr std::uint8_t kAdminHostOpen = 0x02;
@@ -85,17 +90,18 @@ class WinKeyerSimulator {
 
     // --- Keyer state.
     bool HostOpen() const;
-    int Speed() const;  // WPM of the last 02 nn; 0 means "use the pot"
+    int Speed() const;  // WPM of the last 02 nn; 0 (the pot) keeps the speed there was
     std::uint8_t ModeRegister() const;
     std::uint8_t Sidetone() const;
     bool KeyDown() const;
     bool Busy() const;             // keying text (status busy sent, idle not yet)
-    QByteArray KeyedText() const;  // every character keyed so far
+    QByteArray KeyedText() const;  // every character keyed in full so far, upper case
     // Milliseconds a dit lasts at the speed in force: 1200 / WPM.
     double DitMilliseconds() const;
 
     // How long keying takes against real time: 1 (the default) is real time, 0.1 ten times
-    // faster, 0 at once. Applies from the next character keyed; negative counts as 0.
+    // faster, 0 at once. Applies from now on to what is still to come (the keyer's time never
+    // runs back); negative counts as 0.
     void SetTimeScale(double scale);
     double TimeScale() const;
 
@@ -118,17 +124,14 @@ class WinKeyerSimulator {
     void PauseReading(bool paused);
 
   private:
-    struct KeyItem {
-        enum Kind { Character, BufferedSpeed, CancelBufferedSpeed } kind;
-        std::uint8_t value;
-    };
-
     void Run();
-    void Feed(std::uint8_t byte, QByteArray& out);
-    void Execute(QByteArray& out);
-    void StepKeying(Clock::time_point now, QByteArray& out);
+    // The keyer's time at the real time `now`: what it had when the scale was last set, and
+    // the real time since then at that scale.
+    double KeyerTimeLocked(Clock::time_point now) const;
+    // Takes the replies due into `out`; at scale 0 the keyer's time first runs on through
+    // everything it has to do.
+    void TakeDueLocked(Clock::time_point now, QByteArray& out);
     int PollTimeoutMs(Clock::time_point now) const;
-    double DitMsLocked() const;
     void WriteToHost(const QByteArray& bytes);
     void WriteLocked(const QByteArray& bytes);  // with writeMutex_ held
     void Wake();
@@ -138,7 +141,6 @@ class WinKeyerSimulator {
     int wakeFd_ = -1;
     QString slavePath_;
     QString linkPath_;
-    const std::uint8_t version_;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
@@ -146,21 +148,10 @@ class WinKeyerSimulator {
     bool stop_ = false;
     bool paused_ = false;
     std::vector<ReceivedByte> received_;
-    std::vector<std::uint8_t> command_;  // a command whose parameters are still arriving
-    int parametersNeeded_ = 0;
-    bool hostOpen_ = false;
+    corvatta::practice::VirtualKeyer keyer_;
     double timeScale_ = 1.0;
-    int speed_ = 20;
-    int bufferedSpeed_ = 0;
-    std::uint8_t mode_ = 0;
-    std::uint8_t sidetone_ = 0;
-    bool keyDown_ = false;
-    bool busy_ = false;
-    std::deque<KeyItem> toKey_;
-    bool keying_ = false;
-    std::uint8_t keyingChar_ = 0;
-    Clock::time_point keyedAt_;
-    QByteArray keyedText_;
+    Clock::time_point scaleSetAt_;
+    double keyerTimeAtScale_ = 0;
 
     std::thread thread_;
 };
