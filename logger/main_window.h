@@ -72,6 +72,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     void AttachKeyer(KeyerWindows* keyer);
     // The window as the keyer sees it (indicators, entry line, place).
     keyer::MainWindowLink& KeyerView() { return *view_; }
+    // The same view with all it does (the voice keyer attaches to it).
+    MainWindowView& View() { return *view_; }
 
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.
