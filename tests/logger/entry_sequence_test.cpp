@@ -52,11 +52,10 @@ class FakeWindow final : public EntryActions {
     void PaintModeBusy() override { calls << "busy"; }
     void ShowTuneOff() override { calls << "tune-off"; }
     bool VoiceEnabled() const override { return voice; }
-    bool PlayVoice(int n) override { return Voice(QString(), n); }
-    bool PlayVoiceCall(const QString& call, int n) override { return Voice(call + "+", n); }
+    bool PlayVoice(int n) override { return PlayVoiceCall(QString(), n); }
     // As the voice keyer: a recorded message plays and keeps the station transmitting.
-    bool Voice(const QString& call, int n) {
-        calls << QStringLiteral("voice:%1F%2").arg(call).arg(n);
+    bool PlayVoiceCall(const QString& call, int n) override {
+        calls << QStringLiteral("voice:%1F%2").arg(call.isEmpty() ? call : call + "+").arg(n);
         s_.flags.Transmitting = s_.flags.Transmitting || recorded;
         return recorded;
     }

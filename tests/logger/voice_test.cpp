@@ -372,14 +372,12 @@ TEST_F(VoiceEntryLine, FunctionKeysEscAndTheCallSpelledInSsb) {
     ASSERT_TRUE(Pulse()->StartMonitor());
     ASSERT_TRUE(QTest::qWaitFor([&] { return Pulse()->MonitorFrames() > 0; }, 5000));
     Key(Qt::Key_F1);
-    ASSERT_TRUE(Keyer().Playing()) << Keyer().Status().toStdString();
     ASSERT_TRUE(finished.wait(5000));
     EXPECT_TRUE(finished.at(0).at(0).toBool());
     // ESM: the call letter by letter, then F2.
     QTest::keyClicks(program_->main.ECall, "S59ABC");
     Key(Qt::Key_Return);
     ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 5000));
-    EXPECT_EQ(state_.entry.EntryState, EntryStep::ExchangeSent);
     const qsizetype end = Pulse()->MonitorFrames() + PulseSession::kMonitorRate / 5;
     ASSERT_TRUE(QTest::qWaitFor([&] { return Pulse()->MonitorFrames() >= end; }, 5000));
     // F1, six letters and F2; a busy machine drops a buffer or two, a call left out is 0.21 s.
