@@ -107,18 +107,101 @@ void EntrySequence::Enter() {
                 act_.SetEntryText(QStringLiteral("S5"));
             }
         }
+    } else if (ssb && k.EnterSendMsg && VoiceOn()) {
+        VoiceEnter();
     }
     // B to D, for every Enter.
     if (e.EntryState == EntryStep::Closed) {
         e.EntryState = EntryStep::Idle;
     }
     const bool valid = IsValidForLogging(e, act_.EntryText());
-    if (valid && ((cw && !k.EnterSendMsg) || ssb)) {
+    // With voice messages the steps above log an SSB contact, as in CW.
+    const bool voiceSteps = ssb && k.EnterSendMsg && VoiceOn();
+    if (valid && ((cw && !k.EnterSendMsg) || (ssb && !voiceSteps))) {
         act_.LogQso();
     }
 }
 
+bool EntrySequence::VoiceOn() const {
+    return s_.op.Mode == QLatin1String("SSB") && act_.VoiceEnabled();
+}
+
+bool EntrySequence::StartVoice(const QString& call, int n) {
+    act_.ClearTransmitIndicator();
+    return call.isEmpty() ? act_.PlayVoice(n) : act_.PlayVoiceCall(call, n);
+}
+
+// The Run and S/P steps of CW with recorded messages. A message that is not
+// recorded plays nothing, so each Enter takes one step at most: a missing TU
+// must not let the Enter that logged go on to the next step.
+void EntrySequence::VoiceEnter() {
+    auto& e = s_.entry;
+    const auto& f = s_.flags;
+    const bool run = s_.keyer.RunMode;
+    // Run, the exchange has been given: the year completes the contact and
+    // the log's hand-over plays TU.
+    if (e.EntryState == EntryStep::ExchangeSent && !f.Transmitting && run && !e.CallInvalid) {
+        const QString predicted = act_.PredictedYear();
+        if (e.YearInvalid && !predicted.isEmpty()) {
+            const QString text = act_.EntryText();
+            act_.SetEntryText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
+                              predicted);
+            e.YearInvalid = false;
+        }
+        if (!e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
+            if (e.ShownCall != e.SentCall) {
+                e.CallCorrected = true;
+                e.SentCall = e.ShownCall;
+            }
+            e.EntryState = EntryStep::ClosingDue;
+            act_.LogQso();
+            return;
+        }
+    }
+    const bool callIn = e.EntryLength > 2 && !f.Transmitting && !e.CallInvalid;
+    const auto spaceAfterCall = [this] {
+        const QString text = act_.EntryText();
+        if (!text.contains(u' ')) {
+            act_.SetEntryText(text + u' ');
+        }
+    };
+    if (callIn && !run && !e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
+        // S/P, the year is in: the exchange, and the contact is logged.
+        ShowMessageKey(QStringLiteral("F2"));
+        StartVoice(QString(), 2);
+        e.EntryState = EntryStep::SearchLogged;
+        act_.LogQso();
+    } else if (callIn && run) {
+        // Run: the call and the exchange as one message, or the exchange again.
+        ShowMessageKey(QStringLiteral("F2"));
+        if (e.EntryState != EntryStep::Idle) {
+            StartVoice(QString(), 2);
+        } else if (StartVoice(e.ShownCall, 2)) {
+            e.SentCall = e.ShownCall;
+            e.EntryState = EntryStep::ExchangeSent;
+            spaceAfterCall();
+        }
+    } else if (callIn && !run && e.YearInvalid && e.EntryState == EntryStep::Idle) {
+        // S/P: call the station.
+        act_.ShowSearchAndPounce();
+        ShowMessageKey(QStringLiteral("F4"));
+        spaceAfterCall();
+        StartVoice(QString(), 4);
+    } else if (e.EntryLength <= 2 && !f.Transmitting && run && e.EntryState == EntryStep::Idle) {
+        // Run: call CQ.
+        e.CallCorrected = false;
+        ShowMessageKey(QStringLiteral("F1"));
+        StartVoice(QString(), 1);
+        if (e.EntryLength < 2 && s_.panel.AutoS5) {
+            act_.SetEntryText(QStringLiteral("S5"));
+        }
+    }
+}
+
 void EntrySequence::Esc() {
+    if (VoiceOn()) {
+        act_.StopVoice();
+    }
     act_.ShowMessageKey(QString());
     act_.ClearTransmitIndicator();
     if (act_.KeyerPortOpen()) {
@@ -135,6 +218,10 @@ void EntrySequence::FunctionKey(int n) {
         return;
     }
     ShowMessageKey(QStringLiteral("F%1").arg(n + 1));
+    if (VoiceOn()) {
+        StartVoice(QString(), n + 1);
+        return;
+    }
     act_.SendMessage(s_.keyer.RunMode ? s_.messages.Run[size_t(n)] : s_.messages.SP[size_t(n)]);
 }
 
@@ -142,10 +229,15 @@ void EntrySequence::AfterLogging() {
     auto& e = s_.entry;
     if (e.EntryState == EntryStep::ClosingDue) {
         ShowMessageKey(QStringLiteral("F3"));
-        if (e.CallCorrected) {
-            StartMessage(e.SentCall);
+        if (VoiceOn()) {
+            // A corrected call is said again before TU.
+            StartVoice(e.CallCorrected ? e.SentCall : QString(), 3);
+        } else {
+            if (e.CallCorrected) {
+                StartMessage(e.SentCall);
+            }
+            StartMessage(s_.messages.Run[2]);
         }
-        StartMessage(s_.messages.Run[2]);
         e.EntryState = EntryStep::Closed;
     } else if (e.EntryState == EntryStep::SearchLogged) {
         e.EntryState = EntryStep::Closed;

@@ -41,6 +41,22 @@ class EntryActions {
     virtual void PaintModeBusy() = 0;
     // Tune off in the memo window (Esc), when that window is shown.
     virtual void ShowTuneOff() = 0;
+
+    // The voice keyer of SSB. Off unless the operator turned it on; then
+    // message n (1..9) of the current set plays, or the call letter by letter
+    // and then message n. True when it plays; Transmitting follows the voice
+    // keyer from then on until the message ends.
+    virtual bool VoiceEnabled() const { return false; }
+    virtual bool PlayVoice(int n) {
+        (void)n;
+        return false;
+    }
+    virtual bool PlayVoiceCall(const QString& call, int n) {
+        (void)call;
+        (void)n;
+        return false;
+    }
+    virtual void StopVoice() {}
 };
 
 class EntrySequence {
@@ -61,6 +77,10 @@ class EntrySequence {
 
   private:
     bool StartMessage(const QString& text);
+    // In SSB with the voice keyer on, the keys play recorded messages.
+    bool VoiceOn() const;
+    bool StartVoice(const QString& call, int n);
+    void VoiceEnter();
     void ShowMessageKey(const QString& key);
 
     StationState& s_;

@@ -72,6 +72,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     void AttachKeyer(KeyerWindows* keyer);
     // The window as the keyer sees it (indicators, entry line, place).
     keyer::MainWindowLink& KeyerView() { return *view_; }
+    // The same view with all it does (the voice keyer attaches to it).
+    MainWindowView& View() { return *view_; }
 
     // Practice: the grid shows the practice log at `path`, emptied, under a
     // banner that says so, and the commands that would reach the contest

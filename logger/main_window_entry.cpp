@@ -1,5 +1,5 @@
 // The entry line's keys: which go to the Run / S-P sequence, which to the
-// shared key rules, which to the keyer.
+// shared key rules, which to the keyer, and in SSB to the voice keyer.
 #include "keyer/shared_keys.h"
 #include "logger/entry_sequence.h"
 #include "logger/main_window.h"
@@ -15,6 +15,11 @@ bool CtrlAlone(Qt::KeyboardModifiers m) {
     return (m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == Qt::ControlModifier;
 }
 
+bool CtrlShift(Qt::KeyboardModifiers m) {
+    return (m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) ==
+           (Qt::ControlModifier | Qt::ShiftModifier);
+}
+
 }  // namespace
 
 void TfMain::BuildEntrySequence() {
@@ -27,13 +32,30 @@ void TfMain::AttachKeyer(KeyerWindows* keyer) {
 }
 
 bool TfMain::EntryKeyDown(QKeyEvent* event) {
-    // In the SSB category the entry line knows only typing, Enter and Esc.
-    if (EMode->currentIndex() == 1) {
+    const bool voice = state_.op.Mode == QLatin1String("SSB") && view_->VoiceEnabled();
+    // In the SSB category without voice messages the entry line knows only
+    // typing, Enter and Esc.
+    if (EMode->currentIndex() == 1 && !voice) {
         return false;
     }
     const int key = event->key();
     const Qt::KeyboardModifiers mods = event->modifiers();
     auto& f = state_.flags;
+
+    if (voice) {
+        if (CtrlShift(mods) && key >= Qt::Key_F1 && key <= Qt::Key_F9) {
+            view_->RecordVoice(key - Qt::Key_F1 + 1);
+            return true;
+        }
+        if (key == Qt::Key_Escape && view_->CancelVoiceRecording()) {
+            return true;
+        }
+        // The speed keys and tune are the keyer's: in SSB they do nothing.
+        if (key == Qt::Key_PageUp || key == Qt::Key_PageDown ||
+            (CtrlAlone(mods) && (key == Qt::Key_T || key == Qt::Key_F5))) {
+            return false;
+        }
+    }
 
     if (CtrlAlone(mods) && (key == Qt::Key_T || key == Qt::Key_F5)) {
         view_->ToggleTune();

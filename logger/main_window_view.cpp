@@ -4,6 +4,7 @@
 #include "keyer/keyer_window.h"
 #include "keyer/memo_window.h"
 #include "keyer/winkeyer_protocol.h"
+#include "logger/voice_window.h"
 #include "platform/widget_look.h"
 
 #include <QWidget>
@@ -168,6 +169,109 @@ void MainWindowView::WipeEntry(const QString& text) {
     f_.LTransmit->clear();
     f_.ECall->end(false);
     f_.EditLL->clear();
+}
+
+void MainWindowView::AttachVoice(VoiceWindows* voice) {
+    voice_ = voice;
+    if (!voice_) {
+        return;
+    }
+    VoiceKeyer& keyer = voice_->KeyerAsIs();
+    auto& flags = state_.flags;
+    // As the keyer's busy and idle reports do in CW; a message replaced by
+    // another ends while the new one already plays.
+    QObject::connect(&keyer, &VoiceKeyer::started, &window_,
+                     [&flags] { flags.Transmitting = true; });
+    QObject::connect(&keyer, &VoiceKeyer::finished, &window_, [&flags, &keyer] {
+        flags.Transmitting = keyer.Playing();
+        if (!flags.Transmitting) {
+            flags.LastMessageKey.clear();
+        }
+    });
+    QObject::connect(&keyer, &VoiceKeyer::statusChanged, &window_, [this](const QString& status) {
+        if (!status.isEmpty()) {
+            ShowVoiceStatus(status);
+        }
+    });
+    QObject::connect(&voice_->Recorder(), &VoiceRecorder::failed, &window_,
+                     [this] { ShowVoiceStatus(voice_->Recorder().Reason()); });
+}
+
+serial::TCustomComPort* MainWindowView::KeyerPort() const {
+    return keyer_ ? keyer_->Keyer().Port() : nullptr;
+}
+
+bool MainWindowView::VoiceEnabled() const {
+    return voice_ && voice_->Settings().Enabled;
+}
+
+bool MainWindowView::Played(bool played) {
+    VoiceKeyer& keyer = voice_->Keyer();
+    state_.flags.Transmitting = keyer.Playing();
+    if (!played && !keyer.Status().isEmpty()) {
+        ShowVoiceStatus(keyer.Status());
+    }
+    return played;
+}
+
+bool MainWindowView::PlayVoice(int n) {
+    if (!voice_ || voice_->Recorder().Recording()) {
+        return false;
+    }
+    const VoiceSet set = state_.keyer.RunMode ? VoiceSet::Run : VoiceSet::SearchPounce;
+    return Played(voice_->Keyer().PlayMessage(set, n));
+}
+
+bool MainWindowView::PlayVoiceCall(const QString& call, int n) {
+    if (!voice_ || voice_->Recorder().Recording()) {
+        return false;
+    }
+    const VoiceSet set = state_.keyer.RunMode ? VoiceSet::Run : VoiceSet::SearchPounce;
+    return Played(voice_->Keyer().PlayCall(call, set, n));
+}
+
+void MainWindowView::StopVoice() {
+    if (voice_) {
+        voice_->Keyer().Stop();
+    }
+}
+
+void MainWindowView::RecordVoice(int n) {
+    if (!voice_) {
+        return;
+    }
+    VoiceRecorder& recorder = voice_->Recorder();
+    const bool run = state_.keyer.RunMode;
+    const QString file = VoiceMessageFile(run ? VoiceSet::Run : VoiceSet::SearchPounce, n);
+    if (recorder.Recording()) {
+        if (recorder.FileName() == file) {
+            ShowVoiceStatus(recorder.Finish() ? QStringLiteral("F%1 je posneto.").arg(n)
+                                              : recorder.Reason());
+            voice_->RecordingChanged();
+        }
+        return;
+    }
+    voice_->Keyer().Stop();
+    ShowVoiceStatus(recorder.Start(file, voice_->Settings().Input)
+                        ? QStringLiteral("Snemam F%1 (%2): Ctrl+Shift+F%1 shrani, Esc prekliče.")
+                              .arg(n)
+                              .arg(run ? QStringLiteral("Run") : QStringLiteral("S/P"))
+                        : recorder.Reason());
+    voice_->RecordingChanged();
+}
+
+bool MainWindowView::CancelVoiceRecording() {
+    if (!voice_ || !voice_->Recorder().Recording()) {
+        return false;
+    }
+    voice_->Recorder().Cancel();
+    ShowVoiceStatus(QStringLiteral("Snemanje je preklicano; prejšnji posnetek ostaja."));
+    voice_->RecordingChanged();
+    return true;
+}
+
+void MainWindowView::ShowVoiceStatus(const QString& text) {
+    f_.LTransmit->setText(text);
 }
 
 void MainWindowView::ToggleTune() {

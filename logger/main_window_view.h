@@ -14,7 +14,13 @@
 
 class QWidget;
 
+namespace serial {
+class TCustomComPort;
+}
+
 namespace corvatta {
+
+class VoiceWindows;
 
 namespace keyer {
 class KeyerLink;
@@ -47,6 +53,10 @@ class MainWindowView final : public keyer::MainWindowLink,
         : window_(window), f_(form), state_(state), logQso_(std::move(logQso)) {}
     // The keyer, set up after the main window.
     void AttachKeyer(KeyerWindows* keyer) { keyer_ = keyer; }
+    // The voice keyer of SSB, set up after the main window (null detaches it).
+    void AttachVoice(VoiceWindows* voice);
+    // The keyer link's port, for a PTT line on it; null before the keyer is attached.
+    serial::TCustomComPort* KeyerPort() const;
 
     // What the keyer, the entry sequence and the shared keys all read and
     // write: the entry line and the message label.
@@ -82,6 +92,16 @@ class MainWindowView final : public keyer::MainWindowLink,
     void ShowSearchAndPounce() override { ShowRunLabel(false); }
     void PaintModeBusy() override;
     void ShowTuneOff() override;
+    bool VoiceEnabled() const override;
+    bool PlayVoice(int n) override;
+    bool PlayVoiceCall(const QString& call, int n) override;
+    void StopVoice() override;
+
+    // Ctrl+Shift+F1..F9 (n = 1..9): records message n of the current set; the
+    // same key again keeps the recording, other keys wait until it ends.
+    void RecordVoice(int n);
+    // Esc while recording drops the recording; true when there was one.
+    bool CancelVoiceRecording();
 
     // keyer::SharedKeyView: PgUp, PgDn, F10, F11, F12 as the main window shows them.
     void SpeedStepped(int wpm) override;
@@ -99,12 +119,18 @@ class MainWindowView final : public keyer::MainWindowLink,
   private:
     // The memo window when it is built and showing.
     keyer::TfMemo* VisibleMemo() const;
+    // After a voice message was asked for: Transmitting follows the voice
+    // keyer, and why it did not play is shown.
+    bool Played(bool played);
+    // The voice keyer's problems and the recording, in words beside the entry line.
+    void ShowVoiceStatus(const QString& text);
 
     QWidget& window_;
     TfMainForm& f_;
     StationState& state_;
     std::function<void()> logQso_;
     KeyerWindows* keyer_ = nullptr;
+    VoiceWindows* voice_ = nullptr;
 };
 
 }  // namespace corvatta

@@ -1,8 +1,13 @@
 #include "logger/ptt.h"
 
 #include "logger/rig_link.h"
+#include "serial/com_port.h"
 #include "serial/serial_device.h"
+#include "serial/serial_device_posix.h"
 
+#include <QFileInfo>
+
+#include <cerrno>
 #include <cstring>
 
 namespace corvatta {
@@ -69,6 +74,38 @@ void SerialLinePtt::Key(bool on) {
     Report(on);
 }
 
+KeyerPortPtt::KeyerPortPtt(serial::TCustomComPort* port, PttKind line, QObject* parent)
+    : Ptt(parent), port_(port), line_(line) {}
+
+void KeyerPortPtt::Key(bool on) {
+    const QString portName = port_ ? port_->Port() : QString();
+    if (!port_ || !port_->Connected()) {
+        if (on) {
+            emit failed(QStringLiteral("Vrata keyerja %1 niso odprta: PTT na liniji %2 ni mogoč.")
+                            .arg(portName, LineName(line_)));
+        } else {
+            Report(false);  // a closed port holds no line up
+        }
+        return;
+    }
+    const int error =
+        port_->SetOutputLine(line_ == PttKind::Dtr ? serial::SerialDevice::OutputLine::Dtr
+                                                   : serial::SerialDevice::OutputLine::Rts,
+                             on);
+    if (error == EBUSY) {
+        emit failed(QStringLiteral("Linija %1 vrat keyerja %2 ni prosta: v nastavitvah vrat "
+                                   "naj bo izklopljena.")
+                        .arg(LineName(line_), portName));
+    } else if (error) {
+        emit failed(QStringLiteral("Linije %1 na vratih keyerja %2 ni mogoče %3: %4.")
+                        .arg(LineName(line_), portName,
+                             on ? QStringLiteral("vklopiti") : QStringLiteral("izklopiti"),
+                             SystemReason(error)));
+    } else {
+        Report(on);
+    }
+}
+
 RigPtt::RigPtt(RigLink* rig, QObject* parent) : Ptt(parent), rig_(rig) {
     if (rig_) {
         connect(rig_, &RigLink::pttAnswered, this, [this](bool on, bool ok, const QString& reply) {
@@ -114,10 +151,28 @@ void RigPtt::Key(bool on) {
     }
 }
 
-std::unique_ptr<Ptt> MakePtt(const VoiceSettings& settings, RigLink* rig) {
+bool SamePortDevice(const QString& a, const QString& b) {
+    if (a.isEmpty() || b.isEmpty()) {
+        return false;
+    }
+    const auto device = [](const QString& port) {
+        const QString path = serial::posix::PortPath(port);
+        const QString real = QFileInfo(path).canonicalFilePath();
+        return real.isEmpty() ? path : real;
+    };
+    return device(a) == device(b);
+}
+
+std::unique_ptr<Ptt> MakePtt(const VoiceSettings& settings, RigLink* rig,
+                             serial::TCustomComPort* keyerPort) {
     switch (settings.Ptt) {
         case PttKind::Rts:
         case PttKind::Dtr:
+            // Whether the keyer's port is open now or later, it is the keyer
+            // link's: opening it here too would lock the keyer out.
+            if (keyerPort && SamePortDevice(settings.PttPort, keyerPort->Port())) {
+                return std::make_unique<KeyerPortPtt>(keyerPort, settings.Ptt);
+            }
             return std::make_unique<SerialLinePtt>(settings.PttPort, settings.Ptt);
         case PttKind::Rig:
             return std::make_unique<RigPtt>(rig);

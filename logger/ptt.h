@@ -15,7 +15,8 @@
 
 namespace serial {
 class SerialDevice;
-}
+class TCustomComPort;
+}  // namespace serial
 
 namespace corvatta {
 
@@ -78,6 +79,21 @@ class SerialLinePtt final : public Ptt {
     QString openError_;
 };
 
+// RTS or DTR of the keyer's own port, driven through the keyer link's open
+// port: the device cannot be opened a second time. The line must be free
+// (neither raised by the port's settings nor moved by its flow control).
+class KeyerPortPtt final : public Ptt {
+    Q_OBJECT
+
+  public:
+    KeyerPortPtt(serial::TCustomComPort* port, PttKind line, QObject* parent = nullptr);
+    void Key(bool on) override;
+
+  private:
+    QPointer<serial::TCustomComPort> port_;
+    PttKind line_;
+};
+
 // The radio through the rig link.
 class RigPtt final : public Ptt {
     Q_OBJECT
@@ -94,7 +110,12 @@ class RigPtt final : public Ptt {
     int pending_ = 0;
 };
 
-// The PTT the settings ask for.
-std::unique_ptr<Ptt> MakePtt(const VoiceSettings& settings, RigLink* rig);
+// Whether two port names are the same device (a by-id link and its target too).
+bool SamePortDevice(const QString& a, const QString& b);
+
+// The PTT the settings ask for; a line of `keyerPort`'s device goes through
+// that port.
+std::unique_ptr<Ptt> MakePtt(const VoiceSettings& settings, RigLink* rig,
+                             serial::TCustomComPort* keyerPort = nullptr);
 
 }  // namespace corvatta

@@ -47,7 +47,8 @@ VoiceKeyer::~VoiceKeyer() {
     output_.Close();
 }
 
-void VoiceKeyer::Configure(const VoiceSettings& settings, RigLink* rig) {
+void VoiceKeyer::Configure(const VoiceSettings& settings, RigLink* rig,
+                           serial::TCustomComPort* keyerPort) {
     Stop();
     if (settings.Output != settings_.Output) {
         output_.Close();
@@ -55,7 +56,7 @@ void VoiceKeyer::Configure(const VoiceSettings& settings, RigLink* rig) {
     }
     settings_ = settings;
     ptt_.reset();
-    ptt_ = MakePtt(settings_, rig);
+    ptt_ = MakePtt(settings_, rig, keyerPort);
     connect(ptt_.get(), &Ptt::keyed, this, &VoiceKeyer::OnKeyed);
     connect(ptt_.get(), &Ptt::failed, this, &VoiceKeyer::OnPttFailed);
     const auto* line = qobject_cast<SerialLinePtt*>(ptt_.get());

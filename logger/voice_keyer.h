@@ -23,6 +23,10 @@ class AudioOutput;
 class AudioInput;
 }  // namespace platform
 
+namespace serial {
+class TCustomComPort;
+}
+
 namespace corvatta {
 
 class RigLink;
@@ -39,7 +43,9 @@ class VoiceKeyer : public QObject {
 
     // Takes new settings: the PTT is made again (released first) and the
     // output reopened on its next use when the device changed.
-    void Configure(const VoiceSettings& settings, RigLink* rig);
+    // A PTT line on the keyer's port goes through `keyerPort`.
+    void Configure(const VoiceSettings& settings, RigLink* rig,
+                   serial::TCustomComPort* keyerPort = nullptr);
     const VoiceSettings& Settings() const { return settings_; }
 
     // F1..F9 of a set. False when it does not play: no recording (nothing

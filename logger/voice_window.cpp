@@ -227,9 +227,11 @@ VoiceWindows::VoiceWindows(TfMain& main) : main_(main), keyer_(output_), recorde
         // An unreadable file leaves the voice keyer off, as it is by default.
     }
     connect(main.VoiceMenu, &QAction::triggered, this, &VoiceWindows::Open);
+    main.View().AttachVoice(this);
 }
 
 VoiceWindows::~VoiceWindows() {
+    main_.View().AttachVoice(nullptr);
     recorder_.Cancel();
     keyer_.Stop();
 }
@@ -237,12 +239,20 @@ VoiceWindows::~VoiceWindows() {
 VoiceKeyer& VoiceWindows::Keyer() {
     // The rig link is made when the main window first shows; the keyer
     // takes it from then on.
-    if (!configured_ || configuredRig_ != main_.Rig()) {
+    serial::TCustomComPort* keyerPort = main_.View().KeyerPort();
+    if (!configured_ || configuredRig_ != main_.Rig() || configuredPort_ != keyerPort) {
         configured_ = true;
         configuredRig_ = main_.Rig();
-        keyer_.Configure(settings_, main_.Rig());
+        configuredPort_ = keyerPort;
+        keyer_.Configure(settings_, main_.Rig(), keyerPort);
     }
     return keyer_;
+}
+
+void VoiceWindows::RecordingChanged() {
+    if (window_) {
+        window_->Refresh();
+    }
 }
 
 void VoiceWindows::Open() {

@@ -22,6 +22,10 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
+namespace serial {
+class TCustomComPort;
+}
+
 namespace corvatta {
 
 class TfMain;
@@ -79,7 +83,14 @@ class VoiceWindows final : public QObject {
 
     // The keyer, set up with the settings and the main window's rig link.
     VoiceKeyer& Keyer();
+    // The same keyer as it is, to connect to its signals: a PTT port is not
+    // opened for the voice keyer before it is used.
+    VoiceKeyer& KeyerAsIs() { return keyer_; }
     VoiceRecorder& Recorder() { return recorder_; }
+    // The settings read at the start or saved since.
+    const VoiceSettings& Settings() const { return settings_; }
+    // A recording started or ended outside the window: the list shows it.
+    void RecordingChanged();
     void Open();
     VoiceWindow* BuiltWindow() { return window_.get(); }
 
@@ -93,6 +104,7 @@ class VoiceWindows final : public QObject {
     VoiceRecorder recorder_;
     VoiceSettings settings_;
     QPointer<RigLink> configuredRig_;
+    serial::TCustomComPort* configuredPort_ = nullptr;
     bool configured_ = false;
     std::unique_ptr<VoiceWindow> window_;
 };

@@ -152,8 +152,12 @@ bool Beep(int frequencyHz, int durationMs) {
     buffer->open(QIODevice::ReadOnly);
     // The sink belongs to its buffer; both go once the tone has run out.
     auto* sink = new QAudioSink(device, format, buffer);
-    QObject::connect(sink, &QAudioSink::stateChanged, buffer, [buffer](QAudio::State state) {
-        if (state == QAudio::IdleState || state == QAudio::StoppedState) {
+    QObject::connect(sink, &QAudioSink::stateChanged, buffer, [buffer, sink](QAudio::State state) {
+        if (state == QAudio::IdleState) {
+            // Stopped before it goes: a sink deleted while idle can still be handed a write
+            // request from the sound server after its stream has closed, and aborts on it.
+            sink->stop();
+        } else if (state == QAudio::StoppedState) {
             buffer->deleteLater();
         }
     });

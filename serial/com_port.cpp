@@ -267,6 +267,16 @@ void TCustomComPort::ResumeOutput() {
         device_->ResumeOutput();
 }
 
+int TCustomComPort::SetOutputLine(SerialDevice::OutputLine line, bool on) {
+    if (!connected_)
+        return EBADF;
+    const TComFlowControl& flow = s_.FlowControl;
+    if (line == SerialDevice::OutputLine::Dtr ? flow.ControlDTR != dtrDisable
+                                              : flow.ControlRTS != rtsDisable)
+        return EBUSY;
+    return device_->SetOutputLine(line, on);
+}
+
 void TCustomComPort::ReleaseQueues(bool report) {
     // SendText returns once its bytes are queued, so a last command written just before
     // closing (the keyer's host close) is often still in the driver: let it go out, and cut

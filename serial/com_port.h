@@ -129,6 +129,11 @@ class TCustomComPort : public QObject {
     // the driver would otherwise hold every later write until an XON happens to arrive).
     // Does nothing when the port is closed; a failure shows in the write that follows.
     void ResumeOutput();
+    // Raises or drops DTR or RTS of the open port on its own: a transmitter's PTT wired to a
+    // line the device on the port does not use. 0 or the system's error code; EBADF when the
+    // port is closed, EBUSY when the line is not free (its setting raises it or the flow
+    // control moves it).
+    int SetOutputLine(SerialDevice::OutputLine line, bool on);
 
     // --- Settings file: [ComPort] (the object name), the basic settings.
     void LoadFromIni(const QString& fileName);

@@ -7,6 +7,7 @@
 #include "tests/support/qt_printers.h"
 
 #include <gtest/gtest.h>
+#include <QRegularExpression>
 
 #include <functional>
 #include <vector>
@@ -50,6 +51,14 @@ class FakeWindow final : public EntryActions {
     void ShowSearchAndPounce() override { calls << "show-sp"; }
     void PaintModeBusy() override { calls << "busy"; }
     void ShowTuneOff() override { calls << "tune-off"; }
+    bool VoiceEnabled() const override { return voice; }
+    bool PlayVoice(int n) override { return PlayVoiceCall(QString(), n); }
+    // As the voice keyer: a recorded message plays and keeps the station transmitting.
+    bool PlayVoiceCall(const QString& call, int n) override {
+        calls << QStringLiteral("voice:%1F%2").arg(call.isEmpty() ? call : call + "+").arg(n);
+        s_.flags.Transmitting = s_.flags.Transmitting || recorded;
+        return recorded;
+    }
 
     // Typing: the text is validated and the sequence looks at it.
     void SetText(const QString& t) {
@@ -72,6 +81,8 @@ class FakeWindow final : public EntryActions {
     QString predicted;
     bool portOpen = true;
     bool writes = true;
+    bool voice = false;
+    bool recorded = true;
     QStringList calls;
 
   private:
@@ -304,6 +315,40 @@ TEST(EntrySequence, FunctionKeysSendTheMessageOfTheCurrentSet) {
     EXPECT_EQ(w.calls, (QStringList{"key:F3", "msg:TU ", "key:F9", "msg:S9 "}));
     EXPECT_EQ(s.flags.LastMessageKey, "F9");
     EXPECT_FALSE(s.flags.Transmitting);  // the function keys do not wait for idle
+}
+
+TEST(EntrySequence, VoiceMessagesInSsb) {
+    enum Quirk { None, NotRecorded, EsmOff, VoiceOff };
+    // sent: the call already given with the exchange; played: voice and log requests in order.
+    // clang-format off
+    struct Row { const char* name; bool run; const char* sent; const char* typed; Quirk quirk; QStringList played; int entryState; };
+    const std::vector<Row> rows = {
+        {"CQ on an empty line", true, nullptr, "", None, {"voice:F1"}, 0},
+        {"the call spelled, then the exchange", true, nullptr, "S59ABC", None, {"voice:S59ABC+F2"}, 1},
+        {"call and year at once: not logged yet", true, nullptr, "S59ABC 85", None, {"voice:S59ABC+F2"}, 1},
+        {"the year logs, TU follows", true, "S59ABC", "S59ABC 85", None, {"log:S59ABC 85", "voice:F3"}, 0},
+        {"a corrected call before TU", true, "S59ABD", "S59ABC 85", None, {"log:S59ABC 85", "voice:S59ABC+F3"}, 0},
+        {"a missing TU takes no further step", true, "S59ABC", "S59ABC 85", NotRecorded, {"log:S59ABC 85", "voice:F3"}, 0},
+        {"no year yet: the exchange again", true, "S59ABC", "S59ABC", None, {"voice:F2"}, 1},
+        {"S/P calls the station", false, nullptr, "S59ABC", None, {"voice:F4"}, 0},
+        {"S/P: the year, the exchange, logged", false, nullptr, "S59ABC 85", None, {"voice:F2", "log:S59ABC 85"}, 0},
+        {"ESM off logs as before", true, nullptr, "S59ABC 85", EsmOff, {"log:S59ABC 85"}, 0},
+        {"voice off logs as before", true, nullptr, "S59ABC 85", VoiceOff, {"log:S59ABC 85"}, 0},
+    };
+    // clang-format on
+    for (const Row& row : rows) {
+        Bench t;
+        t.s.op.Mode = QStringLiteral("SSB");
+        t.s.keyer.RunMode = row.run;
+        t.s.keyer.EnterSendMsg = row.quirk != EsmOff;
+        t.w.voice = row.quirk != VoiceOff;
+        t.w.recorded = row.quirk != NotRecorded;
+        row.sent ? t.ExchangeSent(row.sent, row.typed) : t.w.SetText(row.typed);
+        t.w.seq.Enter();
+        EXPECT_EQ(t.w.calls.filter(QRegularExpression("^(voice|log:)")), row.played) << row.name;
+        EXPECT_EQ(t.s.entry.EntryState, EntryStep(row.entryState)) << row.name;
+        EXPECT_FALSE(t.w.calls.join(' ').contains("msg:")) << row.name;  // no CW in SSB
+    }
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
 // The voice keyer against real sound and a real radio daemon: a PulseAudio
 // server with a null sink (what reaches it is recorded from its monitor) and
 // rigctld's dummy radio, which takes PTT commands with -P RIG.
+#include "logger/program.h"
 #include "logger/ptt.h"
 #include "logger/rig_link.h"
 #include "logger/voice_keyer.h"
 #include "logger/voice_messages.h"
 #include "logger/voice_settings.h"
 #include "platform/audio_stream.h"
+#include "platform/clock.h"
 #include "platform/ini_file.h"
+#include "serial/com_port.h"
 #include "tests/support/pulse_session.h"
+#include "tests/support/recording_dialogs.h"
 #include "tests/support/temp_program_dir.h"
 
 #include <gtest/gtest.h>
@@ -327,6 +331,67 @@ TEST_F(VoiceSound, OnlyAFinishedRecordingReplacesTheFile) {
     EXPECT_GE(made->DurationMs(), 100);
 }
 
+// The SSB entry line with voice messages, through the assembled program.
+class VoiceEntryLine : public VoiceSound {
+  protected:
+    void Start(bool voice) {
+        dir_.Write("Corvattaini.ini",
+                   "[GENERAL]\r\nMyCall=S59XYZ\r\nMyYearLic=75\r\nMyName=Ana\r\nMyAddress=Pot 1\r\n"
+                   "MyEmail=ana@example.org\r\n"
+                   "[WK]\r\nEnterSendMsg=1\r\nRunMode=1\r\n[VOICE]\r\nEnabled=" +
+                       QByteArray(voice ? "1" : "0") + "\r\n");
+        program_ = std::make_unique<Program>(state_, clock_, [](int) {});
+        program_->main.show();
+        program_->main.EMode->setCurrentIndex(1);
+        emit program_->main.EMode->activated(1);
+    }
+    void Key(Qt::Key key) { QTest::keyClick(program_->main.ECall, key); }
+    VoiceKeyer& Keyer() { return program_->Voice().KeyerAsIs(); }
+
+    testing_support::RecordingDialogs dialogs_;
+    platform::FixedClock clock_{QDateTime(QDate(2027, 4, 18), QTime(7, 12, 40), Qt::UTC)};
+    StationState state_;
+    std::unique_ptr<Program> program_;
+};
+
+TEST_F(VoiceEntryLine, FunctionKeysEscAndTheCallSpelledInSsb) {
+    Record("F1.wav", Tone(300, 16000));
+    Record("F2.wav", Tone(200, 16000));
+    Record("F5.wav", Tone(5000, 16000));
+    QDir().mkpath(dir_.File("voice/letters"));
+    for (const QChar c : QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789/")) {
+        Record("letters/" + VoiceLetterFile(c), Tone(40, 48000));
+    }
+    Start(false);
+    Key(Qt::Key_F1);
+    EXPECT_FALSE(Keyer().Playing());  // a message starts at once when it plays at all
+
+    program_.reset();
+    Start(true);
+    QSignalSpy finished(&Keyer(), &VoiceKeyer::finished);
+    ASSERT_TRUE(Pulse()->StartMonitor());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pulse()->MonitorFrames() > 0; }, 5000));
+    Key(Qt::Key_F1);
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_TRUE(finished.at(0).at(0).toBool());
+    // ESM: the call letter by letter, then F2.
+    QTest::keyClicks(program_->main.ECall, "S59ABC");
+    Key(Qt::Key_Return);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return finished.count() == 2; }, 5000));
+    const qsizetype end = Pulse()->MonitorFrames() + PulseSession::kMonitorRate / 5;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Pulse()->MonitorFrames() >= end; }, 5000));
+    // F1, six letters and F2; a busy machine drops a buffer or two, a call left out is 0.21 s.
+    EXPECT_NEAR(double(Loud(Pulse()->StopMonitor())) / PulseSession::kMonitorRate,
+                (0.3 + 6 * 0.04 + 0.2) * 0.89, 0.1);
+
+    Key(Qt::Key_F5);
+    ASSERT_TRUE(Keyer().Playing());
+    EXPECT_TRUE(state_.flags.Transmitting);
+    Key(Qt::Key_Escape);
+    EXPECT_FALSE(Keyer().Playing());
+    EXPECT_FALSE(state_.flags.Transmitting);
+}
+
 TEST(VoicePtt, SerialLineKeysOrSaysWhyNot) {
     // A pseudo-terminal has no modem lines: keying must fail in words, not pass.
     int master = -1, slave = -1;
@@ -338,6 +403,18 @@ TEST(VoicePtt, SerialLineKeysOrSaysWhyNot) {
     pty.Key(true);
     EXPECT_EQ(failed.count(), 1);
     EXPECT_FALSE(pty.IsKeyed());
+    // The keyer's own port: its line is moved through the keyer's open port, not opened again.
+    serial::TComPort keyerPort;
+    keyerPort.SetPort(QString::fromLatin1(name));
+    keyerPort.Open();
+    VoiceSettings onKeyerPort;
+    onKeyerPort.Ptt = PttKind::Rts;
+    onKeyerPort.PttPort = QString::fromLatin1(name);
+    const std::unique_ptr<Ptt> shared = MakePtt(onKeyerPort, nullptr, &keyerPort);
+    QSignalSpy sharedFailed(shared.get(), &Ptt::failed);
+    shared->Key(true);
+    ASSERT_EQ(sharedFailed.count(), 1);
+    EXPECT_TRUE(sharedFailed.at(0).at(0).toString().contains("vratih keyerja"));
     ::close(master);
     ::close(slave);
 
