@@ -130,8 +130,8 @@ QColor VerdictColor(Verdict v) {
 }
 
 // A figure in large type above what it counts.
-QLabel* NewTile(QGridLayout* grid, int column, const QString& caption, const QColor& accent,
-                QWidget* parent) {
+QLabel* NewTile(QGridLayout* grid, int row, int column, const QString& caption,
+                const QColor& accent, QWidget* parent) {
     auto* frame = new QFrame(parent);
     frame->setObjectName(QStringLiteral("tile"));
     frame->setStyleSheet(
@@ -150,7 +150,7 @@ QLabel* NewTile(QGridLayout* grid, int column, const QString& caption, const QCo
     layout->setSpacing(0);
     layout->addWidget(value);
     layout->addWidget(text);
-    grid->addWidget(frame, 0, column);
+    grid->addWidget(frame, row, column);
     return value;
 }
 
@@ -204,6 +204,7 @@ PracticeSetupWindow::PracticeSetupWindow(QWidget* parent) : QWidget(parent, Qt::
     CBRecord = new QCheckBox(QStringLiteral("Snemaj v WAV"), GSetup);
     ERecordFile = new QLineEdit(GSetup);
     ERecordFile->setPlaceholderText(QStringLiteral("vaja.wav"));
+    ERecordFile->setMinimumWidth(fontMetrics().horizontalAdvance(u'x') * 36);
     BChooseFile = new QPushButton(QStringLiteral("Izberi ..."), GSetup);
     ESeed = new QLineEdit(GSetup);
     ESeed->setValidator(new SeedValidator(ESeed));
@@ -225,7 +226,6 @@ PracticeSetupWindow::PracticeSetupWindow(QWidget* parent) : QWidget(parent, Qt::
     volume->addWidget(SVolume, 1);
     volume->addWidget(LVolume);
     auto* record = new QHBoxLayout;
-    record->addWidget(CBRecord);
     record->addWidget(ERecordFile, 1);
     record->addWidget(BChooseFile);
 
@@ -238,7 +238,8 @@ PracticeSetupWindow::PracticeSetupWindow(QWidget* parent) : QWidget(parent, Qt::
     form->addRow(QStringLiteral("Pasovna širina"), SBandwidth);
     form->addRow(QStringLiteral("Razmere"), effects);
     form->addRow(QStringLiteral("Glasnost"), volume);
-    form->addRow(QStringLiteral("Posnetek"), record);
+    form->addRow(QStringLiteral("Posnetek"), CBRecord);
+    form->addRow(QString(), record);
     form->addRow(QStringLiteral("Seme"), ESeed);
 
     BStart = new QPushButton(QStringLiteral("Začni"), this);
@@ -403,27 +404,28 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     LTitle->setFont(titleFont);
     LTitle->setWordWrap(true);
 
-    auto* counts = new QGridLayout;
-    LCorrect = NewTile(counts, 0, QStringLiteral("pravilne"), VerdictColor(Verdict::Correct), this);
-    LBustedCall = NewTile(counts, 1, QStringLiteral("napačni klicni znaki"),
+    // Two rows of five: what the log holds by verdict, then the totals.
+    auto* tiles = new QGridLayout;
+    LCorrect =
+        NewTile(tiles, 0, 0, QStringLiteral("pravilne"), VerdictColor(Verdict::Correct), this);
+    LBustedCall = NewTile(tiles, 0, 1, QStringLiteral("napačni klicni znaki"),
                           VerdictColor(Verdict::BustedCall), this);
-    LBustedExchange = NewTile(counts, 2, QStringLiteral("napačne izmenjave"),
+    LBustedExchange = NewTile(tiles, 0, 2, QStringLiteral("napačne izmenjave"),
                               VerdictColor(Verdict::BustedExchange), this);
-    LNotInLog = NewTile(counts, 3, QStringLiteral("NIL"), VerdictColor(Verdict::NotInLog), this);
-    LDupe = NewTile(counts, 4, QStringLiteral("dvojne"), VerdictColor(Verdict::Dupe), this);
-    auto* scores = new QGridLayout;
+    LNotInLog = NewTile(tiles, 0, 3, QStringLiteral("NIL"), VerdictColor(Verdict::NotInLog), this);
+    LDupe = NewTile(tiles, 0, 4, QStringLiteral("dvojne"), VerdictColor(Verdict::Dupe), this);
     const QColor neutral(226, 232, 244);
-    LContacts = NewTile(scores, 0, QStringLiteral("zveze v dnevniku"), neutral, this);
-    LClaimed = NewTile(scores, 1, QStringLiteral("prijavljene točke"), neutral, this);
-    LVerified = NewTile(scores, 2, QStringLiteral("preverjene točke"), QColor(190, 212, 246), this);
-    LRate = NewTile(scores, 3, QStringLiteral("zvez na uro"), neutral, this);
-    for (QGridLayout* g : {counts, scores}) {
-        for (int c = 0; c < g->columnCount(); ++c) {
-            g->setColumnStretch(c, 1);
-        }
+    LContacts = NewTile(tiles, 1, 0, QStringLiteral("zveze v dnevniku"), neutral, this);
+    LMissing = NewTile(tiles, 1, 1, QStringLiteral("manjkajoče zveze"), neutral, this);
+    LMissing->parentWidget()->setToolTip(
+        QStringLiteral("Postaje, ki so zvezo s tabo zapisale, v tvojem dnevniku pa je ni"));
+    LClaimed = NewTile(tiles, 1, 2, QStringLiteral("prijavljene točke"), neutral, this);
+    LVerified =
+        NewTile(tiles, 1, 3, QStringLiteral("preverjene točke"), QColor(190, 212, 246), this);
+    LRate = NewTile(tiles, 1, 4, QStringLiteral("zvez na uro"), neutral, this);
+    for (int c = 0; c < tiles->columnCount(); ++c) {
+        tiles->setColumnStretch(c, 1);
     }
-    LMissing = new QLabel(this);
-    LMissing->setWordWrap(true);
     LSettings = new QLabel(this);
     LSettings->setWordWrap(true);
     LSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -436,20 +438,28 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     Contacts->verticalHeader()->hide();
     Contacts->setSelectionBehavior(QAbstractItemView::SelectRows);
     Contacts->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Contacts->horizontalHeader()->setStretchLastSection(true);
-    Contacts->setMinimumHeight(8 * Contacts->verticalHeader()->defaultSectionSize());
+    Contacts->setAlternatingRowColors(true);
+    Contacts->setWordWrap(false);
+    Contacts->setFocusPolicy(Qt::NoFocus);
     LNoContacts = new QLabel(QStringLiteral("V dnevniku vaje ni nobene zveze."), this);
     LNoContacts->setAlignment(Qt::AlignCenter);
 
     Best = new QTableWidget(0, 5, this);
+    Best->setFocusPolicy(Qt::NoFocus);
     Best->setHorizontalHeaderLabels({QStringLiteral("Trajanje"), QStringLiteral("Preverjene točke"),
                                      QStringLiteral("Zveze"), QStringLiteral("Pravilne"),
                                      QStringLiteral("Datum")});
     Best->verticalHeader()->hide();
     Best->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Best->setSelectionMode(QAbstractItemView::NoSelection);
-    Best->horizontalHeader()->setStretchLastSection(true);
     Best->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    const int rowHeight = fontMetrics().height() + 6;
+    for (QTableWidget* t : {Contacts, Best}) {
+        t->verticalHeader()->setDefaultSectionSize(rowHeight);
+        t->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        t->horizontalHeader()->setStretchLastSection(true);
+    }
+    Contacts->setMinimumHeight(8 * rowHeight);
     LNoHistory = new QLabel(QStringLiteral("Zgodovina vaj je še prazna."), this);
     LFileNote = new QLabel(this);
     LFileNote->setWordWrap(true);
@@ -462,9 +472,7 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(LTitle);
     layout->addWidget(LSettings);
-    layout->addLayout(counts);
-    layout->addLayout(scores);
-    layout->addWidget(LMissing);
+    layout->addLayout(tiles);
     layout->addWidget(Contacts, 1);
     layout->addWidget(LNoContacts, 1);
     layout->addWidget(bestTitle);
@@ -513,10 +521,7 @@ void PracticeResultsWindow::ShowResults(const practice::SessionSummary& summary,
     // session ran, never less than a minute.
     const double hours = std::max(summary.minutes, 1.0) / 60.0;
     LRate->setText(QString::number(std::lround(double(contacts) / hours)));
-    LMissing->setText(
-        QStringLiteral("Postaje, ki so zvezo s tabo zapisale, v tvojem dnevniku pa je ni: %1")
-            .arg(n.missing));
-    LMissing->setVisible(n.missing > 0);
+    LMissing->setText(QString::number(n.missing));
 
     Contacts->setUpdatesEnabled(false);
     Contacts->clearContents();
@@ -547,7 +552,6 @@ void PracticeResultsWindow::ShowResults(const practice::SessionSummary& summary,
             }
         }
     }
-    Contacts->resizeColumnsToContents();
     Contacts->setUpdatesEnabled(true);
     Contacts->setVisible(contacts > 0);
     LNoContacts->setVisible(contacts == 0);
@@ -571,7 +575,6 @@ void PracticeResultsWindow::ShowResults(const practice::SessionSummary& summary,
         }
         ++row;
     }
-    Best->resizeColumnsToContents();
     Best->setFixedHeight(Best->horizontalHeader()->sizeHint().height() +
                          std::max(1, row) * Best->verticalHeader()->defaultSectionSize() +
                          2 * Best->frameWidth());
