@@ -154,6 +154,8 @@ QLabel* NewTile(QGridLayout* grid, int row, int column, const QString& caption,
     return value;
 }
 
+const QString kMinute = QStringLiteral("yyyyMMddHHmm");
+
 QString DateText(const QDateTime& when) {
     return when.toUTC().toString(QStringLiteral("d. M. yyyy"));
 }
@@ -247,6 +249,8 @@ PracticeSetupWindow::PracticeSetupWindow(QWidget* parent) : QWidget(parent, Qt::
     BResults = new QPushButton(QStringLiteral("Rezultati"), this);
     LStatus = new QLabel(this);
     LStatus->setWordWrap(true);
+    // File names and reasons are shown as they are, never read as markup.
+    LStatus->setTextFormat(Qt::PlainText);
     LStatus->hide();
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(BStart);
@@ -403,6 +407,7 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     titleFont.setBold(true);
     LTitle->setFont(titleFont);
     LTitle->setWordWrap(true);
+    LTitle->setTextFormat(Qt::PlainText);
 
     // Two rows of five: what the log holds by verdict, then the totals.
     auto* tiles = new QGridLayout;
@@ -428,6 +433,7 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     }
     LSettings = new QLabel(this);
     LSettings->setWordWrap(true);
+    LSettings->setTextFormat(Qt::PlainText);
     LSettings->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     Contacts = new QTableWidget(0, 7, this);
@@ -463,6 +469,7 @@ PracticeResultsWindow::PracticeResultsWindow(QWidget* parent) : QWidget(parent, 
     LNoHistory = new QLabel(QStringLiteral("Zgodovina vaj je še prazna."), this);
     LFileNote = new QLabel(this);
     LFileNote->setWordWrap(true);
+    LFileNote->setTextFormat(Qt::PlainText);
     LFileNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* bestTitle = new QLabel(QStringLiteral("Najboljše preverjene točke po trajanju"), this);
@@ -561,8 +568,10 @@ void PracticeResultsWindow::ShowResults(const practice::SessionSummary& summary,
     Best->setRowCount(int(best.size()));
     int row = 0;
     for (const auto& [minutes, e] : best) {
-        const bool thisOne = summary.start.isValid() && e.start.toUTC() == start &&
-                             e.minutes == summary.plannedMinutes && e.seed == summary.seed;
+        // The history keeps whole minutes.
+        const bool thisOne = summary.start.isValid() && e.minutes == summary.plannedMinutes &&
+                             e.seed == summary.seed &&
+                             e.start.toUTC().toString(kMinute) == start.toString(kMinute);
         const QString cells[] = {
             QStringLiteral("%1 min").arg(minutes), QString::number(e.verifiedScore),
             QString::number(e.contacts), QString::number(e.correct),
