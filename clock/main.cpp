@@ -17,7 +17,8 @@ platform::ProgramInfo CommandLineInfo() {
             "row of launcher buttons.",
             "Its settings (Tickwellini.ini) and sound lie beside the program when it runs from\n"
             "a folder of its own; installed, it keeps them in $XDG_DATA_HOME/Tickwell\n"
-            "(~/.local/share/Tickwell)."};
+            "(~/.local/share/Tickwell).",
+            ""};
 }
 
 // Sets an environment variable to 1 unless it is set already; true when it

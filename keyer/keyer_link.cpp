@@ -152,6 +152,23 @@ void KeyerLink::CheckReady() {
 
 // ---- Opening and closing ------------------------------------------------------
 
+void KeyerLink::StandIn(const QString& path) {
+    CloseKeyer();
+    if (!ownPort_) {
+        ownPort_ = port_->Port();
+    }
+    port_->SetPort(path);
+}
+
+void KeyerLink::EndStandIn() {
+    if (!ownPort_) {
+        return;
+    }
+    CloseKeyer();
+    port_->SetPort(*ownPort_);
+    ownPort_.reset();
+}
+
 void KeyerLink::OpenKeyer() {
     try {
         port_->SetConnected(true);

@@ -55,6 +55,16 @@ class KeyerLink : public QObject {
     // The device the port setting names ("COM7" becomes "/dev/COM7").
     QString DevicePath() const;
 
+    // Another keyer stands in for the one on the serial port (the practice
+    // mode's built-in keyer on its pseudo-terminal): the link is closed and
+    // from now on opens `path`; the port's own name is kept for the
+    // settings, which never see the stand-in's. EndStandIn closes the link
+    // and gives the port its own name back.
+    void StandIn(const QString& path);
+    void EndStandIn();
+    // The port's own name while a stand-in is in use.
+    std::optional<QString> OwnPortWhileStandingIn() const { return ownPort_; }
+
     // Opens the port and starts the keyer: host open, echo test, speed and
     // mode register, with the waits the keyer needs between them.
     void OpenKeyer();
@@ -159,6 +169,7 @@ class KeyerLink : public QObject {
     bool reconnecting_ = false;
     // A version or echo reply came since the port was opened.
     bool answered_ = false;
+    std::optional<QString> ownPort_;
     LinkState linkState_ = LinkState::Closed;
     QString statusText_ = ClosedText();
 };

@@ -1,5 +1,7 @@
 #include "keyer/keyer_settings.h"
 
+#include "serial/com_ini.h"
+
 #include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "platform/program_dir.h"
@@ -33,7 +35,8 @@ std::optional<QString> ReadKeyerPortSettings(serial::TCustomComPort& port, ViewS
     return failure;
 }
 
-void WriteKeyerPortSettings(const serial::TCustomComPort& port, const ViewSettings& view) {
+void WriteKeyerPortSettings(const serial::TCustomComPort& port, const ViewSettings& view,
+                            const std::optional<QString>& portName) {
     const QString file = PortProfileFileName();
     const platform::IniFile ini(file);
     platform::IniDocument doc = ini.Load();
@@ -41,6 +44,13 @@ void WriteKeyerPortSettings(const serial::TCustomComPort& port, const ViewSettin
     doc.WriteInteger(kView, kLeft, view.WKLeft);
     ini.Save(doc);
     port.SaveToIni(file);
+    if (portName) {
+        serial::TComSettings own = port.Settings();
+        own.Port = *portName;
+        platform::IniDocument saved = ini.Load();
+        serial::WriteComSettings(saved, port.IniSection(), own);
+        ini.Save(saved);
+    }
 }
 
 }  // namespace corvatta::keyer

@@ -20,7 +20,10 @@ QString PortProfileFileName();
 std::optional<QString> ReadKeyerPortSettings(serial::TCustomComPort& port, ViewSettings& view);
 
 // Writes the keyer window's place, then the port's settings; throws
-// platform::Error when the file cannot be written.
-void WriteKeyerPortSettings(const serial::TCustomComPort& port, const ViewSettings& view);
+// platform::Error when the file cannot be written. `portName`, when given,
+// is written as the port's name in place of the one it has open now (a
+// stand-in keyer's).
+void WriteKeyerPortSettings(const serial::TCustomComPort& port, const ViewSettings& view,
+                            const std::optional<QString>& portName = std::nullopt);
 
 }  // namespace corvatta::keyer

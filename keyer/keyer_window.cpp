@@ -209,7 +209,10 @@ void LoadKeyerPortSettings(KeyerLink& keyer, StationState& state) {
 }
 
 void TfWK::LoadKeyerWindowSettings() {
-    LoadKeyerPortSettings(*keyer_, state_);
+    // A stand-in keyer's link keeps its port: the place was read at start.
+    if (!keyer_->OwnPortWhileStandingIn()) {
+        LoadKeyerPortSettings(*keyer_, state_);
+    }
     PlaceWindow();
 }
 
@@ -221,7 +224,7 @@ void TfWK::PlaceWindow() {
 void TfWK::SaveKeyerWindowSettings() {
     platform::SavePlace(this, state_.view.WKLeft, state_.view.WKTop);
     try {
-        WriteKeyerPortSettings(*ComPort, state_.view);
+        WriteKeyerPortSettings(*ComPort, state_.view, keyer_->OwnPortWhileStandingIn());
     } catch (const platform::Error& e) {
         // The window stays open, so the operator sees that the settings are
         // not on disk and can try again.

@@ -84,6 +84,9 @@ bool LogExit(LogState& log) {
 LogBook::LogBook(StationState& state, QsoLogModel& log) : state_(state), log_(log) {}
 
 QString LogBook::LogFileName() const {
+    if (!overridePath_.isEmpty()) {
+        return overridePath_;
+    }
     return LogFilePath(FileCallOf(state_.op.MyCall));
 }
 

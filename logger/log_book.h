@@ -39,7 +39,13 @@ class LogBook {
   public:
     LogBook(StationState& state, QsoLogModel& log);
 
+    // The log of FileCall, or the practice log while a practice session
+    // has put its own in place.
     QString LogFileName() const;
+    // A practice session's log (a full path) instead of the contest's;
+    // empty gives the contest's log back. The caller opens the log anew.
+    void UseLogFile(const QString& path) { overridePath_ = path; }
+    bool UsingOtherLog() const { return !overridePath_.isEmpty(); }
     OwnLineData Own() const;
     // MyCall + " QSO: " + QsoCount.
     QString LQSO() const;
@@ -85,6 +91,7 @@ class LogBook {
 
     StationState& state_;
     QsoLogModel& log_;
+    QString overridePath_;
 };
 
 }  // namespace corvatta

@@ -3,9 +3,12 @@
 #include "platform/application.h"
 #include "platform/clock.h"
 #include "platform/command_line.h"
+#include "platform/dialogs.h"
+#include "practice/practice_options.h"
 #include "station/station_state.h"
 
 #include <QFont>
+#include <QTimer>
 
 #include <iostream>
 
@@ -18,7 +21,8 @@ platform::ProgramInfo CommandLineInfo() {
             "through a WinKeyer-protocol keyer on a serial port.",
             "Settings, log and Cabrillo files lie beside the program when it runs from a folder\n"
             "of its own; installed, it keeps them in $XDG_DATA_HOME/Corvatta\n"
-            "(~/.local/share/Corvatta)."};
+            "(~/.local/share/Corvatta).",
+            corvatta::practice::kPracticeOptionsHelp};
 }
 
 }  // namespace
@@ -26,6 +30,17 @@ platform::ProgramInfo CommandLineInfo() {
 int main(int argc, char** argv) {
     if (const auto exitCode = platform::HandleInfoOptions(argc, argv, CommandLineInfo(), std::cout))
         return *exitCode;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    const corvatta::practice::PracticeOptions options =
+        corvatta::practice::ParsePracticeOptions(arguments);
+    if (!options.error.isEmpty()) {
+        std::cerr << "Corvatta: " << options.error.toStdString()
+                  << "\nTry 'Corvatta --help' for more information.\n";
+        return 2;
+    }
     platform::Application app(argc, argv);
     // The name captions the program's message boxes. No display name: Qt
     // would append it to every window's title.
@@ -49,6 +64,13 @@ int main(int argc, char** argv) {
     corvatta::StationState state;
     corvatta::Program program(state, platform::DefaultClock());
     program.main.show();
+    if (options.practice) {
+        // Once the window has loaded its log and settings.
+        QTimer::singleShot(0, &program.main, [&program, &options] {
+            program.StartPractice(corvatta::practice::ApplyOptions(
+                corvatta::PracticeMode::StoredSettings(), options));
+        });
+    }
     platform::CloseWindowsOnTerminationSignals();
     return app.exec();
 }

@@ -207,6 +207,9 @@ void TfMain::FollowRigMode(const QString& rigMode) {
 void TfMain::closeEvent(QCloseEvent* event) {
     if (!saved_) {
         saved_ = true;
+        // A practice session ends first: the contest log is back in place
+        // and the keyer's own port is in the settings before they are saved.
+        emit closing();
         // The last contacts reach the backup folder before the program ends.
         backups_->BackupNow(logBook_->LogFileName(), state_.op.FileCall, true);
         CollectControlSettings();

@@ -73,6 +73,20 @@ class TfMain : public QMainWindow, public TfMainForm {
     // The window as the keyer sees it (indicators, entry line, place).
     keyer::MainWindowLink& KeyerView() { return *view_; }
 
+    // Practice: the grid shows the practice log at `path`, emptied, under a
+    // banner that says so, and the commands that would reach the contest
+    // log's file, copies, export or the operator's call are off. The
+    // contest log's pending grid edits are saved first; throws
+    // platform::Error (nothing changed) when they or the practice log
+    // cannot be written.
+    void EnterPracticeLog(const QString& path, const QString& banner);
+    // The contest log back in the grid as its file holds it, and the
+    // window as it was.
+    void LeavePracticeLog();
+    bool PracticeLogShown() const { return practiceBanner_ != nullptr; }
+    // The licence years the entry line knows (the practice band's stations).
+    const LicenceTable& Licences() const { return licences_; }
+
     // Loads operator profile n (1..4) from the port and profile file, then
     // refreshes the window and the log through the change timer.
     void LoadProfileAndRefresh(int n);
@@ -94,6 +108,8 @@ class TfMain : public QMainWindow, public TfMainForm {
     void memoWindowRequested();
     // The log store answers these: open the log of FileCall and load it.
     void logReloadRequested();
+    // The window is closing, before its settings and log copies are saved.
+    void closing();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -137,6 +153,10 @@ class TfMain : public QMainWindow, public TfMainForm {
     LicenceTable licences_;
     bool shown_ = false;
     bool saved_ = false;
+    // While practice has its log in the grid.
+    QLabel* practiceBanner_ = nullptr;
+    std::vector<std::pair<QAction*, bool>> practiceDisabled_;
+    bool practiceProfileKeys_ = false;
 };
 
 using platform::PaintBackground;

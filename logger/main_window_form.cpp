@@ -302,6 +302,7 @@ void TfMainForm::BuildMenus(QMainWindow* window) {
     StatisticsMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     window->addAction(StatisticsMenu);
     VoiceMenu = other->addAction(QStringLiteral("Glasovna sporočila"));
+    PracticeMenu = other->addAction(QStringLiteral("Vaja"));
     AboutBox = other->addAction(QStringLiteral("Vizitka"));
 }
 

@@ -66,6 +66,7 @@ struct TfMainForm {
     QAction *CheckLog, *SaveAdif, *RestoreBackup, *ImportCallHistory;
     QAction* StatisticsMenu;  // "Statistika", Ctrl+R
     QAction* VoiceMenu;       // "Glasovna sporočila"
+    QAction* PracticeMenu;    // "Vaja"
 
     // Builds every control as a child of `window`, in its design place.
     void SetupForm(QMainWindow* window);

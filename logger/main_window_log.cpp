@@ -193,7 +193,10 @@ void TfMain::LogQso() {
     PaintBackground(Shape, colors::ColorBusy);
     PaintBackground(Shape1, colors::ColorBusy);
     ECall->end(false);
-    backups_->ContactLogged(logBook_->LogFileName(), state_.op.FileCall);
+    // Practice contacts never reach the contest log's copies.
+    if (!logBook_->UsingOtherLog()) {
+        backups_->ContactLogged(logBook_->LogFileName(), state_.op.FileCall);
+    }
 }
 
 }  // namespace corvatta

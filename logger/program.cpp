@@ -37,7 +37,13 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     });
     QObject::connect(&main, &TfMain::keyerLinkCloseRequested, &main,
                      [this] { keyer.CloseKeyer(); });
-    QObject::connect(&main, &TfMain::openComRequested, &main, [this] { keyer.OpenOrClose(); });
+    QObject::connect(&main, &TfMain::openComRequested, &main, [this] {
+        // The automatic connection at start leaves a practice session's
+        // built-in keyer alone.
+        if (!practice_ || !practice_->Running()) {
+            keyer.OpenOrClose();
+        }
+    });
     QObject::connect(&main, &TfMain::memoWindowRequested, &main, [this] { MemoWindow().show(); });
 
     // The main window tells the operator whenever CW cannot reach the keyer.
@@ -53,9 +59,16 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     showKeyerOffline();
     statistics_ = std::make_unique<StatisticsWindows>(main, state_, clock);
     voice_ = std::make_unique<VoiceWindows>(main);
+    practice_ = std::make_unique<PracticeMode>(main, keyer, state_, clock);
 }
 
 Program::~Program() = default;
+
+void Program::StartPractice(const practice::PracticeSettings& settings) {
+    if (!practice_->Start(settings)) {
+        platform::ShowError(practice_->Status());
+    }
+}
 
 keyer::TfMemo& Program::MemoWindow() {
     if (!memo_) {

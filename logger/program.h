@@ -8,6 +8,7 @@
 #include "keyer/keyer_window.h"
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
+#include "logger/practice_mode.h"
 #include "logger/statistics_window.h"
 #include "logger/voice_window.h"
 
@@ -37,6 +38,11 @@ class Program final : public KeyerWindows {
     StatisticsWindows& Statistics() { return *statistics_; }
     // The voice keyer for SSB and its window.
     VoiceWindows& Voice() { return *voice_; }
+    // Practice sessions with the built-in keyer.
+    PracticeMode& Practice() { return *practice_; }
+    // Starts a session (the command line's --practice): a session that
+    // cannot start says why.
+    void StartPractice(const practice::PracticeSettings& settings);
 
     // Members are destroyed in reverse: the memo and the keyer windows, then
     // the link (closing the port and ending its thread), then the main window.
@@ -54,6 +60,9 @@ class Program final : public KeyerWindows {
     std::unique_ptr<StatisticsWindows> statistics_;
     // Before the main window goes: its PTT is released through the rig link.
     std::unique_ptr<VoiceWindows> voice_;
+    // First to go: a session still running gives the keyer link its own
+    // port and the main window the contest log back.
+    std::unique_ptr<PracticeMode> practice_;
 };
 
 }  // namespace corvatta

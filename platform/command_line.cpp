@@ -11,6 +11,8 @@ void PrintHelp(const ProgramInfo& info, std::ostream& out) {
         << info.summary << "\n\n"
         << "      --help     display this help and exit\n"
         << "      --version  output version information and exit\n";
+    if (!info.options.empty())
+        out << '\n' << info.options;
     if (!info.files.empty())
         out << '\n' << info.files << '\n';
 }

@@ -13,6 +13,7 @@ struct ProgramInfo {
     std::string version;  // "1.11"
     std::string summary;  // one line: what the program is
     std::string files;    // one or two lines: where the program keeps its files
+    std::string options;  // the program's own options, as --help lists them (may be empty)
 };
 
 // Looks for --help and --version among the arguments (up to a "--"), the first one found wins.

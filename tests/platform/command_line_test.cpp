@@ -9,7 +9,7 @@
 namespace {
 
 const platform::ProgramInfo kInfo{"Tickwell", "1.06", "A station clock.",
-                                  "Files: beside the program."};
+                                  "Files: beside the program.", ""};
 
 struct Outcome {
     std::optional<int> exitCode;
