@@ -67,6 +67,7 @@ PracticeMode::PracticeMode(TfMain& main, keyer::KeyerLink& keyer, StationState& 
     // Closing the program ends the session before the window saves its
     // settings and copies the log.
     connect(&main_, &TfMain::closing, this, [this] {
+        programClosing_ = true;
         if (Running()) {
             Stop();
         }
@@ -183,7 +184,7 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
     if (!audio_->Open(QString(), kSampleRate, [this](qint16* samples, qsizetype frames) {
             return Pull(samples, frames);
         })) {
-        notes << QStringLiteral("Ni zvoka (%1): vaja teče brez njega.").arg(audio_->Reason());
+        notes << QStringLiteral("Vaja teče brez zvoka: %1").arg(audio_->Reason());
         audio_.reset();
         RenderOnTimer();
     } else {
@@ -193,11 +194,18 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
         connect(audio_.get(), &platform::AudioOutput::failed, this, [this] {
             // The session goes on silently, on the timer, from where the
             // sound stopped.
-            SetStatus(QStringLiteral("Zvok je odpovedal (%1): vaja teče brez njega.")
+            SetStatus(QStringLiteral("Zvok je odpovedal, vaja teče brez njega: %1")
                           .arg(audio_->Reason()));
             audio_.release()->deleteLater();
             RenderOnTimer();
         });
+    }
+    // Enter alone sends the Run messages: without them the band hears nothing.
+    const auto& run = state_.messages.Run;
+    if (run[0].trimmed().isEmpty() || run[1].trimmed().isEmpty() || run[2].trimmed().isEmpty()) {
+        notes << QStringLiteral(
+            "Sporočila F1–F3 so prazna: vpiši jih v oknu WinKeyer Options (npr. F1 »CQ TEST *«, "
+            "F2 »5NN #«, F3 »TU *«).");
     }
     if (settings.Record && !session_->Recording()) {
         notes << QStringLiteral("Snemanje ni mogoče: %1").arg(session_->RecordingError());

@@ -61,6 +61,8 @@ class PracticeMode : public QObject {
     // LastResults(), the keyer's own port and the contest log come back.
     void Stop();
     bool Running() const { return session_ != nullptr; }
+    // The program is closing: a session ends without its results shown.
+    bool ProgramClosing() const { return programClosing_; }
 
     // Why the last start failed, or what the running session lacks (no
     // sound, a recording that stopped); empty when all is well.
@@ -112,6 +114,7 @@ class PracticeMode : public QObject {
     QString status_;
     std::optional<PracticeResults> last_;
     bool ending_ = false;
+    bool programClosing_ = false;
     // The keyer link as it was before the session.
     bool keyerWasOpen_ = false;
     bool keyerComConnected_ = false;

@@ -283,7 +283,13 @@ PracticeSetupWindow::~PracticeSetupWindow() {
 
 void PracticeSetupWindow::SetSettings(const PracticeSettings& s, int operatorSpeed) {
     operatorSpeed_ = operatorSpeed;
-    const int minutes = CBMinutes->findData(s.Minutes);
+    // A length the list does not offer (the command line's --minutes) is
+    // shown as it is, not as another.
+    int minutes = CBMinutes->findData(s.Minutes);
+    if (minutes < 0 && s.Minutes > 0) {
+        CBMinutes->addItem(QStringLiteral("%1 min").arg(s.Minutes), s.Minutes);
+        minutes = CBMinutes->count() - 1;
+    }
     CBMinutes->setCurrentIndex(minutes >= 0 ? minutes : CBMinutes->findData(30));
     CBStyle->setCurrentIndex(std::max(0, CBStyle->findData(int(s.Style))));
     SActivity->setValue(s.Activity);

@@ -60,14 +60,93 @@ Program::Program(StationState& state, platform::Clock& clock, keyer::KeyerWait k
     statistics_ = std::make_unique<StatisticsWindows>(main, state_, clock);
     voice_ = std::make_unique<VoiceWindows>(main);
     practice_ = std::make_unique<PracticeMode>(main, keyer, state_, clock);
+    QObject::connect(main.PracticeMenu, &QAction::triggered, &main, [this] {
+        PracticeSetupWindow& w = PracticeSetup();
+        w.show();
+        w.raise();
+        w.activateWindow();
+    });
+    // At the end of a session its results come up, unless the program is
+    // closing.
+    QObject::connect(practice_.get(), &PracticeMode::finished, &main, [this] {
+        if (practiceSetup_) {
+            practiceSetup_->SetRunning(false);
+            practiceSetup_->SetSettings(PracticeMode::StoredSettings(), state_.keyer.Speed);
+        }
+        const auto& results = practice_->LastResults();
+        if (results && !practice_->ProgramClosing()) {
+            PracticeResultsWindow& r = PracticeResults();
+            r.ShowResults(results->summary, results->verification, results->history,
+                          results->fileNote);
+            r.show();
+            r.raise();
+        }
+    });
 }
 
-Program::~Program() = default;
+Program::~Program() {
+    // A session still running ends with the program, without its windows.
+    QObject::disconnect(practice_.get(), nullptr, nullptr, nullptr);
+}
 
 void Program::StartPractice(const practice::PracticeSettings& settings) {
+    PracticeSetupWindow& setup = PracticeSetup();
+    // The window shows what this session runs with; the stored set-up
+    // comes back when it ends.
+    setup.SetSettings(settings, state_.keyer.Speed);
     if (!practice_->Start(settings)) {
-        platform::ShowError(practice_->Status());
+        setup.SetSettings(PracticeMode::StoredSettings(), state_.keyer.Speed);
     }
+    setup.ShowStatus(practice_->Status());
+    setup.show();
+}
+
+PracticeSetupWindow& Program::PracticeSetup() {
+    if (!practiceSetup_) {
+        practiceSetup_ = std::make_unique<PracticeSetupWindow>();
+        PracticeSetupWindow& w = *practiceSetup_;
+        w.SetSettings(PracticeMode::StoredSettings(), state_.keyer.Speed);
+        w.SetRunning(practice_->Running());
+        w.ShowStatus(practice_->Status());
+        QObject::connect(&w, &PracticeSetupWindow::startRequested, &w, [this, &w] {
+            const practice::PracticeSettings settings = w.Settings();
+            QString unsaved;
+            try {
+                PracticeMode::StoreSettings(settings);
+            } catch (const platform::Error& e) {
+                unsaved = QStringLiteral("Nastavitve vaje niso shranjene: %1").arg(e.message());
+            }
+            practice_->Start(settings);
+            w.ShowStatus(QStringList({practice_->Status(), unsaved}).join(u' ').trimmed());
+            if (practice_->Running()) {
+                main.activateWindow();
+            }
+        });
+        QObject::connect(&w, &PracticeSetupWindow::stopRequested, practice_.get(),
+                         &PracticeMode::Stop);
+        QObject::connect(&w, &PracticeSetupWindow::resultsRequested, &w, [this] {
+            const auto results =
+                practice_->Running() ? practice_->ResultsSoFar() : practice_->LastResults();
+            if (results) {
+                PracticeResultsWindow& r = PracticeResults();
+                r.ShowResults(results->summary, results->verification, results->history,
+                              results->fileNote);
+                r.show();
+                r.raise();
+            }
+        });
+        QObject::connect(practice_.get(), &PracticeMode::started, &w, [&w] { w.SetRunning(true); });
+        QObject::connect(practice_.get(), &PracticeMode::statusChanged, &w,
+                         &PracticeSetupWindow::ShowStatus);
+    }
+    return *practiceSetup_;
+}
+
+PracticeResultsWindow& Program::PracticeResults() {
+    if (!practiceResults_) {
+        practiceResults_ = std::make_unique<PracticeResultsWindow>();
+    }
+    return *practiceResults_;
 }
 
 keyer::TfMemo& Program::MemoWindow() {

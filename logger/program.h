@@ -9,6 +9,7 @@
 #include "keyer/memo_window.h"
 #include "logger/main_window.h"
 #include "logger/practice_mode.h"
+#include "logger/practice_window.h"
 #include "logger/statistics_window.h"
 #include "logger/voice_window.h"
 
@@ -40,9 +41,13 @@ class Program final : public KeyerWindows {
     VoiceWindows& Voice() { return *voice_; }
     // Practice sessions with the built-in keyer.
     PracticeMode& Practice() { return *practice_; }
-    // Starts a session (the command line's --practice): a session that
-    // cannot start says why.
+    // Starts a session (the command line's --practice) and shows the
+    // set-up window with it; a session that cannot start says why there.
     void StartPractice(const practice::PracticeSettings& settings);
+    // The practice set-up ("Ostalo" > "Vaja") and results windows, built
+    // when first needed.
+    PracticeSetupWindow& PracticeSetup();
+    PracticeResultsWindow& PracticeResults();
 
     // Members are destroyed in reverse: the memo and the keyer windows, then
     // the link (closing the port and ending its thread), then the main window.
@@ -60,6 +65,8 @@ class Program final : public KeyerWindows {
     std::unique_ptr<StatisticsWindows> statistics_;
     // Before the main window goes: its PTT is released through the rig link.
     std::unique_ptr<VoiceWindows> voice_;
+    std::unique_ptr<PracticeSetupWindow> practiceSetup_;
+    std::unique_ptr<PracticeResultsWindow> practiceResults_;
     // First to go: a session still running gives the keyer link its own
     // port and the main window the contest log back.
     std::unique_ptr<PracticeMode> practice_;
