@@ -337,7 +337,8 @@ PracticeResults PracticeMode::MakeResults(bool write) const {
     s.verifiedScore = ScoreOf(correct, state_.op.MyYearLic);
 
     QStringList problems;
-    if (write) {
+    // A session left without a contact is no mark of progress.
+    if (write && !rows.empty()) {
         practice::HistoryEntry h;
         h.start = s.start;
         h.minutes = s.plannedMinutes;
