@@ -36,12 +36,7 @@ using namespace corvatta;
 using testing_support::PulseSession;
 
 PulseSession* Pulse() {
-    static PulseSession* session = [] {
-        auto* s = new PulseSession;
-        QString reason;
-        return s->Start(&reason) ? s : (delete s, static_cast<PulseSession*>(nullptr));
-    }();
-    return session;
+    return testing_support::SharedPulseSession();
 }
 
 double Percentile(std::vector<double> v, double p) {

@@ -25,6 +25,33 @@ bool EntrySequence::StartMessage(const QString& text) {
     return true;
 }
 
+// Run, once the exchange has been sent: the year (or the predicted one)
+// completes the contact, which is logged; true when it was.
+bool EntrySequence::CompleteRunContact() {
+    auto& e = s_.entry;
+    if (e.EntryState != EntryStep::ExchangeSent || s_.flags.Transmitting || !s_.keyer.RunMode ||
+        e.CallInvalid) {
+        return false;
+    }
+    const QString predicted = act_.PredictedYear();
+    if (e.YearInvalid && !predicted.isEmpty()) {
+        const QString text = act_.EntryText();
+        act_.SetEntryText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
+                          predicted);
+        e.YearInvalid = false;
+    }
+    if (e.YearInvalid || !IsValidForLogging(e, act_.EntryText())) {
+        return false;
+    }
+    if (e.ShownCall != e.SentCall) {
+        e.CallCorrected = true;
+        e.SentCall = e.ShownCall;
+    }
+    e.EntryState = EntryStep::ClosingDue;
+    act_.LogQso();
+    return true;
+}
+
 void EntrySequence::Enter() {
     // The entry state is read anew after every action: a new entry text is
     // validated at once and logging hands over to AfterLogging.
@@ -38,24 +65,7 @@ void EntrySequence::Enter() {
 
     if (cw && k.EnterSendMsg && f.KeyerReady) {
         // A1: Run, the exchange has been sent; the year completes the contact.
-        if (e.EntryState == EntryStep::ExchangeSent && !f.Transmitting && k.RunMode &&
-            !e.CallInvalid) {
-            const QString predicted = act_.PredictedYear();
-            if (e.YearInvalid && !predicted.isEmpty()) {
-                const QString text = act_.EntryText();
-                act_.SetEntryText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
-                                  predicted);
-                e.YearInvalid = false;
-            }
-            if (!e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
-                if (e.ShownCall != e.SentCall) {
-                    e.CallCorrected = true;
-                    e.SentCall = e.ShownCall;
-                }
-                e.EntryState = EntryStep::ClosingDue;
-                act_.LogQso();
-            }
-        }
+        CompleteRunContact();
         // A2: S/P, the year is in: the exchange goes out and the contact is logged.
         if (e.EntryLength > 2 && !f.Transmitting && !k.RunMode && !e.CallInvalid &&
             !e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
@@ -140,23 +150,8 @@ void EntrySequence::VoiceEnter() {
     const bool run = s_.keyer.RunMode;
     // Run, the exchange has been given: the year completes the contact and
     // the log's hand-over plays TU.
-    if (e.EntryState == EntryStep::ExchangeSent && !f.Transmitting && run && !e.CallInvalid) {
-        const QString predicted = act_.PredictedYear();
-        if (e.YearInvalid && !predicted.isEmpty()) {
-            const QString text = act_.EntryText();
-            act_.SetEntryText(text + (text.contains(u' ') ? QString() : QStringLiteral(" ")) +
-                              predicted);
-            e.YearInvalid = false;
-        }
-        if (!e.YearInvalid && IsValidForLogging(e, act_.EntryText())) {
-            if (e.ShownCall != e.SentCall) {
-                e.CallCorrected = true;
-                e.SentCall = e.ShownCall;
-            }
-            e.EntryState = EntryStep::ClosingDue;
-            act_.LogQso();
-            return;
-        }
+    if (CompleteRunContact()) {
+        return;
     }
     const bool callIn = e.EntryLength > 2 && !f.Transmitting && !e.CallInvalid;
     const auto spaceAfterCall = [this] {

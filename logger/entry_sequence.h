@@ -77,6 +77,7 @@ class EntrySequence {
 
   private:
     bool StartMessage(const QString& text);
+    bool CompleteRunContact();
     // In SSB with the voice keyer on, the keys play recorded messages.
     bool VoiceOn() const;
     bool StartVoice(const QString& call, int n);

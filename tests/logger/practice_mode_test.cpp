@@ -26,17 +26,7 @@ namespace {
 using testing_support::PulseSession;
 
 PulseSession* Pulse() {
-    static PulseSession* session = [] {
-        auto* s = new PulseSession;
-        QString reason;
-        if (!s->Start(&reason)) {
-            qWarning("no sound server: %s", qPrintable(reason));
-            delete s;
-            return static_cast<PulseSession*>(nullptr);
-        }
-        return s;
-    }();
-    return session;
+    return testing_support::SharedPulseSession();
 }
 
 const QDateTime kDay(QDate(2026, 12, 8), QTime(10, 0), Qt::UTC);

@@ -40,17 +40,7 @@ using testing_support::TempProgramDir;
 
 // One server for the whole test program: Qt connects to a sound server once.
 PulseSession* Pulse() {
-    static PulseSession* session = [] {
-        auto* s = new PulseSession;
-        QString reason;
-        if (!s->Start(&reason)) {
-            qWarning("no sound server: %s", qPrintable(reason));
-            delete s;
-            return static_cast<PulseSession*>(nullptr);
-        }
-        return s;
-    }();
-    return session;
+    return testing_support::SharedPulseSession();
 }
 
 // A tone, loud enough to tell from the sink's silence.

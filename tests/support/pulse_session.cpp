@@ -124,4 +124,18 @@ std::vector<qint16> PulseSession::StopMonitor() {
     return samples;
 }
 
+PulseSession* SharedPulseSession() {
+    static PulseSession* session = [] {
+        auto* s = new PulseSession;
+        QString reason;
+        if (!s->Start(&reason)) {
+            qWarning("no sound server: %s", qPrintable(reason));
+            delete s;
+            return static_cast<PulseSession*>(nullptr);
+        }
+        return s;
+    }();
+    return session;
+}
+
 }  // namespace testing_support

@@ -44,4 +44,8 @@ class PulseSession {
     QByteArray recorded_;
 };
 
+// The process's one server, started on first use (before anything touches
+// sound); null, with a warning that says why, where none can be started.
+PulseSession* SharedPulseSession();
+
 }  // namespace testing_support
