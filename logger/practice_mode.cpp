@@ -15,6 +15,7 @@
 #include "practice/virtual_keyer_port.h"
 #include "station/station_state.h"
 
+#include <QDir>
 #include <QSet>
 #include <algorithm>
 #include <cmath>
@@ -142,7 +143,7 @@ bool PracticeMode::Start(const practice::PracticeSettings& settings) {
             settings.RecordFile.isEmpty()
                 ? platform::ProgramDirectory() +
                       setup.start.toString(QStringLiteral("'vaja_'yyyy-MM-dd_hhmm'.wav'"))
-                : settings.RecordFile;
+                : QDir(platform::ProgramDirectory()).absoluteFilePath(settings.RecordFile);
     }
 
     auto session = std::make_unique<practice::PracticeSession>(setup);
