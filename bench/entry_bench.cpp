@@ -22,6 +22,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/percentile.h"
+
 #include <algorithm>
 #include <chrono>
 #include <memory>
@@ -31,12 +33,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
-}
+using bench::Percentile;
 
 void Report(benchmark::State& state, const std::vector<double>& us) {
     state.counters["median_us"] = Percentile(us, 0.5);

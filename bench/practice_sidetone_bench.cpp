@@ -21,6 +21,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/percentile.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -33,12 +35,7 @@ PulseSession* Pulse() {
     return testing_support::SharedPulseSession();
 }
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[size_t(p * double(v.size() - 1))];
-}
+using bench::Percentile;
 
 double Rms(const std::vector<qint16>& s, size_t from, size_t n) {
     double sum = 0;

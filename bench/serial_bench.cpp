@@ -12,7 +12,9 @@
 #include <QThread>
 
 #include <benchmark/benchmark.h>
+
 #include <time.h>
+#include "bench/percentile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -23,12 +25,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using testing_support::WinKeyerSimulator;
 
-double Percentile(std::vector<double> values, double p) {
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1))];
-}
+using bench::Percentile;
 
 void ReportMicroseconds(benchmark::State& state, const std::vector<double>& us) {
     state.counters["median_us"] = Percentile(us, 0.5);

@@ -3,12 +3,12 @@
 // figures and repaints its bars) at 1,000 / 10,000 / 100,000 contacts, and
 // opening the summary of a 1,000-contact log with its charts.
 #include "logger/qso_log_model.h"
-#include "station/station_state.h"
 #include "logger/statistics_feed.h"
 #include "logger/statistics_summary.h"
 #include "logger/statistics_window.h"
 #include "platform/application.h"
 #include "platform/clock.h"
+#include "station/station_state.h"
 
 #include <benchmark/benchmark.h>
 

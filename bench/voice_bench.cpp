@@ -27,6 +27,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "bench/percentile.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -39,12 +41,7 @@ PulseSession* Pulse() {
     return testing_support::SharedPulseSession();
 }
 
-double Percentile(std::vector<double> v, double p) {
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[size_t(p * double(v.size() - 1))];
-}
+using bench::Percentile;
 
 // Plays F1 and returns, in ms after `t0` on `clock`, when its first sample
 // reached the sink; -1 when it did not.
